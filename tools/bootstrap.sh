@@ -1,0 +1,34 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the game, the tools and the tests need.
+# Idempotent: does nothing when every package is already installed; otherwise runs
+# apt-get update once and installs what is missing, without prompts.
+set -euo pipefail
+
+PACKAGES=(
+  build-essential cmake pkg-config git
+  libgtest-dev libgmock-dev googletest
+  libsdl2-dev libsdl2-image-dev libgl-dev libgl1-mesa-dri libepoxy-dev
+  libfreetype-dev libfontconfig1-dev fonts-dejavu-core
+  libopenal-dev libopenal1 libenet-dev libvorbis-dev
+  libgtk-3-dev
+  xvfb xauth xdotool x11-apps imagemagick
+)
+
+missing=()
+for p in "${PACKAGES[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ ${#missing[@]} -eq 0 ]; then
+  echo "bootstrap: all packages present"
+  exit 0
+fi
+
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+echo "bootstrap: installing ${missing[*]}"
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -y -q
+$SUDO env DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# The project's one entry point for people and CI.
+#   rallix.sh play   install what is missing, build, prepare build/run/ and start the game there
+#   rallix.sh test   install what is missing, build with the sanitizers, run the whole test suite
+#   rallix.sh build  install what is missing and build build/run/ without starting anything
+set -euo pipefail
+here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+cd "$here"
+jobs=$(nproc 2>/dev/null || echo 2)
+
+bash tools/bootstrap.sh
+
+build() {  # build <dir> <build type>
+  cmake -S . -B "$1" -DCMAKE_BUILD_TYPE="$2" >/dev/null
+  cmake --build "$1" -j"$jobs"
+}
+
+case "${1:-play}" in
+  play)
+    build build RelWithDebInfo
+    cd build/run
+    shift || true
+    exec ./rallix-game "$@"
+    ;;
+  build)
+    build build RelWithDebInfo
+    ;;
+  test)
+    build build-test Asan
+    export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
+    export LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0"
+    export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+    ctest --test-dir build-test --output-on-failure -j"$jobs" --timeout 600
+    ;;
+  *)
+    echo "usage: $0 play|build|test" >&2
+    exit 2
+    ;;
+esac
