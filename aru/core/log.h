@@ -18,7 +18,6 @@ class aruLog {
   void SetPath(const char* path);
   void Open(const char* title, bool writeGeneratorBanner);
   void Close(uint8_t exitCode);
-  bool IsOpen() const { return stream.is_open(); }
   uint16_t GetDepth() const { return depth; }
 
   void Banner(const char* text);
