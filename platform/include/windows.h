@@ -598,3 +598,4 @@ HINSTANCE ShellExecuteA(HWND owner, LPCSTR operation, LPCSTR file, LPCSTR parame
 
 #include <cstring>
 #include "aru_platform.h"
+#include "wingdi.h"
