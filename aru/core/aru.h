@@ -48,11 +48,6 @@ struct aruInitParams {
   bool createFader = true;
 };
 
-// The engine's 4 x 4 matrix: sixteen floats in row-major order, as D3DMATRIX.
-struct aruMatrix {
-  float m[16];
-};
-
 class ARU : public aruLog,
             public aruPCount,
             public aruTexPool,
@@ -80,6 +75,11 @@ class ARU : public aruLog,
   // One frame and the window procedure (main_loop.cpp).
   HRESULT RenderFrame();
   LRESULT MsgProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+  // Screenshots (screenshot.cpp): a 24-bit bitmap of the front buffer under "./base/shots/", or
+  // into the given file.
+  bool ScreenShot();
+  bool ScreenShotTo(const char* fileName);
 
   // Safe-mode start (run_state.cpp).
   HRESULT CheckRunState();
