@@ -99,8 +99,9 @@ void RallixMatch::BuildCollisionTriangles() {
                               {leftX, halfY, halfZ}, {leftX, -halfY, halfZ}};
   const aruVector3 right[4] = {{rightX, -halfY, -halfZ}, {rightX, halfY, -halfZ},
                                {rightX, halfY, halfZ}, {rightX, -halfY, halfZ}};
-  const aruVector3 nearEnd[4] = {{-halfX, -halfY, -farZ}, {halfX, -halfY, -farZ},
-                                 {halfX, halfY, -farZ}, {-halfX, halfY, -farZ}};
+  // The near end spans only the side walls' corners; the far end keeps the arena's width.
+  const aruVector3 nearEnd[4] = {{leftX, -halfY, -farZ}, {rightX, -halfY, -farZ},
+                                 {rightX, halfY, -farZ}, {leftX, halfY, -farZ}};
   AddRectangle(collisionTriangles + 0, farEnd);
   AddRectangle(collisionTriangles + 2, floor);
   AddRectangle(collisionTriangles + 4, ceiling);
