@@ -1,0 +1,200 @@
+// Image decoding on SDL2_image (PNG and JPEG through libpng and libjpeg-turbo, BMP and TGA by
+// SDL's own readers) and the pixel work of texture loading: colour key, resampling, mip levels
+// and conversion into texel formats.
+#include "d3dx9/image.h"
+
+#include <SDL.h>
+#include <SDL_image.h>
+
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+#include "aru_platform.h"
+
+namespace platform::d3dx9 {
+namespace {
+
+bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes) {
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return false;
+  bytes->assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+  return !file.bad();
+}
+
+// Decodes with the reader chosen by the content; TGA has no signature, so it is the last try.
+SDL_Surface* DecodeBytes(const std::vector<uint8_t>& bytes, D3DXIMAGE_FILEFORMAT* fileFormat) {
+  if (bytes.empty()) return nullptr;
+  SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
+  if (!stream) return nullptr;
+  const char* type = "TGA";
+  *fileFormat = D3DXIFF_TGA;
+  if (IMG_isPNG(stream)) {
+    type = "PNG";
+    *fileFormat = D3DXIFF_PNG;
+  } else if (IMG_isJPG(stream)) {
+    type = "JPG";
+    *fileFormat = D3DXIFF_JPG;
+  } else if (IMG_isBMP(stream)) {
+    type = "BMP";
+    *fileFormat = D3DXIFF_BMP;
+  }
+  SDL_Surface* surface = IMG_LoadTyped_RW(stream, 0, type);
+  SDL_RWclose(stream);
+  return surface;
+}
+
+// The Direct3D format that describes the file's own pixels.
+D3DFORMAT SourceFormat(const SDL_PixelFormat* format, bool hasAlpha) {
+  switch (format->BytesPerPixel) {
+    case 1:
+      return D3DFMT_P8;
+    case 2:
+      if (format->Amask) return D3DFMT_A1R5G5B5;
+      return format->Gmask == 0x07E0 ? D3DFMT_R5G6B5 : D3DFMT_X1R5G5B5;
+    case 3:
+      return D3DFMT_R8G8B8;
+    default:
+      return hasAlpha ? D3DFMT_A8R8G8B8 : D3DFMT_X8R8G8B8;
+  }
+}
+
+bool CopyArgbPixels(SDL_Surface* surface, ArgbImage* image) {
+  SDL_Surface* argb = SDL_ConvertSurfaceFormat(surface, SDL_PIXELFORMAT_ARGB8888, 0);
+  if (!argb) return false;
+  image->width = static_cast<UINT>(argb->w);
+  image->height = static_cast<UINT>(argb->h);
+  image->pixels.resize(size_t(image->width) * image->height);
+  SDL_LockSurface(argb);
+  for (UINT y = 0; y < image->height; ++y)
+    std::memcpy(&image->pixels[size_t(y) * image->width], static_cast<uint8_t*>(argb->pixels) + size_t(y) * argb->pitch,
+                size_t(image->width) * 4);
+  SDL_UnlockSurface(argb);
+  SDL_FreeSurface(argb);
+  return true;
+}
+
+// The filter kind in the low byte; D3DX_DEFAULT means an averaging filter.
+DWORD FilterKind(DWORD filter) { return filter == D3DX_DEFAULT ? D3DX_FILTER_BOX : (filter & 0xFF); }
+
+uint32_t AverageArea(const ArgbImage& source, UINT x0, UINT y0, UINT x1, UINT y1) {
+  uint64_t sum[4] = {0, 0, 0, 0};
+  for (UINT y = y0; y < y1; ++y)
+    for (UINT x = x0; x < x1; ++x) {
+      uint32_t p = source.pixels[size_t(y) * source.width + x];
+      for (int c = 0; c < 4; ++c) sum[c] += (p >> (c * 8)) & 0xFF;
+    }
+  uint64_t count = uint64_t(x1 - x0) * (y1 - y0);
+  uint32_t result = 0;
+  for (int c = 0; c < 4; ++c) result |= uint32_t((sum[c] + count / 2) / count) << (c * 8);
+  return result;
+}
+
+uint32_t Bits(uint32_t argb, int shift, int bits) { return ((argb >> shift) & 0xFF) >> (8 - bits); }
+
+}  // namespace
+
+HRESULT DecodeImageFile(const char* path, DecodedImage* decoded) {
+  std::vector<uint8_t> bytes;
+  if (!path || !ReadWholeFile(ResolvePath(path), &bytes)) return D3DXERR_INVALIDDATA;
+  D3DXIMAGE_FILEFORMAT fileFormat = D3DXIFF_BMP;
+  SDL_Surface* surface = DecodeBytes(bytes, &fileFormat);
+  if (!surface) return D3DXERR_INVALIDDATA;
+  decoded->hasAlpha = surface->format->Amask != 0 || SDL_HasColorKey(surface) ||
+                      (surface->format->palette && surface->format->BytesPerPixel == 1 &&
+                       std::any_of(surface->format->palette->colors,
+                                   surface->format->palette->colors + surface->format->palette->ncolors,
+                                   [](const SDL_Color& c) { return c.a != 0xFF; }));
+  decoded->info = {static_cast<UINT>(surface->w), static_cast<UINT>(surface->h), 1, 1,
+                   SourceFormat(surface->format, decoded->hasAlpha), D3DRTYPE_TEXTURE, fileFormat};
+  bool copied = surface->w > 0 && surface->h > 0 && CopyArgbPixels(surface, &decoded->image);
+  SDL_FreeSurface(surface);
+  return copied ? S_OK : D3DXERR_INVALIDDATA;
+}
+
+void ApplyColourKey(ArgbImage* image, D3DCOLOR key) {
+  for (uint32_t& p : image->pixels)
+    if (p == key) p = 0;
+}
+
+ArgbImage Resample(const ArgbImage& source, UINT width, UINT height, DWORD filter) {
+  ArgbImage result{width, height, std::vector<uint32_t>(size_t(width) * height, 0)};
+  DWORD kind = FilterKind(filter);
+  for (UINT y = 0; y < height; ++y)
+    for (UINT x = 0; x < width; ++x) {
+      uint32_t& out = result.pixels[size_t(y) * width + x];
+      if (kind == D3DX_FILTER_NONE) {
+        if (x < source.width && y < source.height) out = source.pixels[size_t(y) * source.width + x];
+        continue;
+      }
+      UINT x0 = UINT(uint64_t(x) * source.width / width), y0 = UINT(uint64_t(y) * source.height / height);
+      if (kind == D3DX_FILTER_POINT) {
+        out = source.pixels[size_t(y0) * source.width + x0];
+        continue;
+      }
+      UINT x1 = std::max(x0 + 1, UINT(uint64_t(x + 1) * source.width / width));
+      UINT y1 = std::max(y0 + 1, UINT(uint64_t(y + 1) * source.height / height));
+      out = AverageArea(source, x0, y0, x1, y1);
+    }
+  return result;
+}
+
+ArgbImage ReduceForMip(const ArgbImage& source, DWORD filter) {
+  UINT width = std::max(1u, source.width / 2), height = std::max(1u, source.height / 2);
+  DWORD kind = FilterKind(filter);
+  return Resample(source, width, height, kind == D3DX_FILTER_NONE ? D3DX_FILTER_POINT : kind);
+}
+
+UINT FullMipChainLength(UINT width, UINT height) {
+  UINT levels = 1;
+  for (UINT size = std::max(width, height); size > 1; size /= 2) ++levels;
+  return levels;
+}
+
+UINT TexelSize(D3DFORMAT format) {
+  switch (format) {
+    case D3DFMT_A8R8G8B8:
+    case D3DFMT_X8R8G8B8:
+      return 4;
+    case D3DFMT_A4R4G4B4:
+    case D3DFMT_R5G6B5:
+    case D3DFMT_X1R5G5B5:
+    case D3DFMT_A1R5G5B5:
+      return 2;
+    default:
+      return 0;
+  }
+}
+
+void WriteTexelRow(const uint32_t* pixels, UINT count, D3DFORMAT format, uint8_t* row) {
+  for (UINT i = 0; i < count; ++i) {
+    uint32_t p = pixels[i];
+    uint16_t texel16 = 0;
+    switch (format) {
+      case D3DFMT_A8R8G8B8:
+        std::memcpy(row + i * 4, &p, 4);
+        continue;
+      case D3DFMT_X8R8G8B8:
+        p |= 0xFF000000u;
+        std::memcpy(row + i * 4, &p, 4);
+        continue;
+      case D3DFMT_A4R4G4B4:
+        texel16 = uint16_t(Bits(p, 24, 4) << 12 | Bits(p, 16, 4) << 8 | Bits(p, 8, 4) << 4 | Bits(p, 0, 4));
+        break;
+      case D3DFMT_R5G6B5:
+        texel16 = uint16_t(Bits(p, 16, 5) << 11 | Bits(p, 8, 6) << 5 | Bits(p, 0, 5));
+        break;
+      case D3DFMT_X1R5G5B5:
+        texel16 = uint16_t(0x8000 | Bits(p, 16, 5) << 10 | Bits(p, 8, 5) << 5 | Bits(p, 0, 5));
+        break;
+      case D3DFMT_A1R5G5B5:
+        texel16 = uint16_t(Bits(p, 24, 1) << 15 | Bits(p, 16, 5) << 10 | Bits(p, 8, 5) << 5 | Bits(p, 0, 5));
+        break;
+      default:
+        return;
+    }
+    std::memcpy(row + i * 2, &texel16, 2);
+  }
+}
+
+}  // namespace platform::d3dx9
