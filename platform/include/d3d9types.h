@@ -25,11 +25,14 @@ typedef struct _D3DCOLORVALUE {
   float a;
 } D3DCOLORVALUE;
 
+#ifndef D3DVECTOR_DEFINED
+#define D3DVECTOR_DEFINED
 typedef struct _D3DVECTOR {
   float x;
   float y;
   float z;
 } D3DVECTOR;
+#endif
 
 typedef struct _D3DRECT {
   LONG x1;
