@@ -94,7 +94,7 @@ class DirectSoundTest : public ::testing::Test {
 TEST_F(DirectSoundTest, PlayedBufferIsHeardOnlyWhilePlaying) {
   IDirectSoundBuffer* buffer = ToneBuffer(4410);
   ASSERT_NE(buffer, nullptr);
-  EXPECT_LT(RenderLevels(1000).Both(), 1.0);
+  EXPECT_LT(RenderLevels(1000).Both(), kSilence);
 
   ASSERT_EQ(buffer->Play(0, 0, 0), DS_OK);
   DWORD status = 0;
@@ -107,7 +107,7 @@ TEST_F(DirectSoundTest, PlayedBufferIsHeardOnlyWhilePlaying) {
   Render(3000);  // past the end of the 4410 frames
   buffer->GetStatus(&status);
   EXPECT_EQ(status, 0u);
-  EXPECT_LT(RenderLevels(1000).Both(), 1.0);
+  EXPECT_LT(RenderLevels(1000).Both(), kSilence);
 }
 
 TEST_F(DirectSoundTest, StopKeepsThePositionAndPlayOnAPlayingBufferDoesNotRestart) {
@@ -147,7 +147,7 @@ TEST_F(DirectSoundTest, StopRewindPlayStartsFromTheBeginning) {
 
   buffer->Play(0, 0, 0);
   Render(6000);
-  EXPECT_LT(RenderLevels(1000).Both(), 1.0);
+  EXPECT_LT(RenderLevels(1000).Both(), kSilence);
 
   buffer->Stop();
   ASSERT_EQ(buffer->SetCurrentPosition(0), DS_OK);
@@ -193,7 +193,7 @@ TEST_F(DirectSoundTest, EightBitSilenceIsCentredAndToneIsHeard) {
   std::vector<BYTE> bytes(8820, 0x80);
   Fill(buffer, bytes);
   buffer->Play(0, 0, DSBPLAY_LOOPING);
-  EXPECT_LT(RenderLevels(1000).Both(), 1.0);
+  EXPECT_LT(RenderLevels(1000).Both(), kSilence);
 
   for (size_t i = 0; i < bytes.size(); i += 2) bytes[i] = (i / 2) % 100 < 50 ? 0xE0 : 0x20;  // left only
   Fill(buffer, bytes);

@@ -10,6 +10,9 @@
 namespace sound_test {
 
 constexpr DWORD kRate = 44100;
+// The mixer dithers its 16-bit output, so silence measures about one step, never zero; the test
+// tones are thousands of steps loud.
+constexpr double kSilence = 20.0;
 inline const HWND kWindow = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x1234));
 
 struct Levels {
