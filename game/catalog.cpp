@@ -144,7 +144,7 @@ bool LevelCatalog::ReadGameString(const char* key, char* buffer, size_t size) co
 
 bool StartLevel(RallixMatch& match, const LevelCatalog& catalog) {
   if (!catalog.IsUnlocked(match.selectedLevel, match.difficulty)) {
-    match.Printf(colourLocked, "That level is currently locked or unavailable!");
+    match.Announce(colourLocked, "That level is currently locked or unavailable!");
     return false;
   }
   match.BeginSelectedLevel();

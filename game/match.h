@@ -91,7 +91,8 @@ class RallixMatch {
   bool IsMatchOver() const;
 
   void SeedRandom(uint32_t seed) { random.seed(seed); }
-  void Printf(uint32_t colour, const char* format, ...) __attribute__((format(printf, 3, 4)));
+  // A console line in the colour, through output.print.
+  void Announce(uint32_t colour, const char* format, ...) __attribute__((format(printf, 3, 4)));
 
   MatchOutput output;
 

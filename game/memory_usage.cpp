@@ -9,8 +9,6 @@
 #include "scenes/scene0.h"
 
 namespace pending {
-struct PlayBall {};
-struct GoalSplat {};
 struct scene1 {};
 struct scene2 {};
 struct scene3 {};
@@ -27,8 +25,6 @@ struct aruDPServer {};
 struct aruDPClient {};
 struct aruSound {};
 struct aruMP3 {};
-struct aruPlane {};
-struct aruVector3 {};
 struct aruNVertex {};
 }  // namespace pending
 

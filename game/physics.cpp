@@ -162,7 +162,7 @@ void RallixMatch::PlayerReturn(const aruVector3& ballUnit, const aruVector3& pad
   if (!powerBall && powerShotsAllowed && (xPow >= powerHitFactor || yPow >= powerHitFactor)) {
     PlayAt(MatchSound::power, ball.position, nullptr);
     powerSplat.MarkSplat(ball.position, tickMs);
-    Printf(colourGreen, "POWER HIT!");
+    Announce(colourGreen, "POWER HIT!");
     power = 25.0f;
     powerShots += 1;
   } else {
@@ -173,7 +173,7 @@ void RallixMatch::PlayerReturn(const aruVector3& ballUnit, const aruVector3& pad
   ball.velocity.z += HitSpeedUp();
   volley += 1;
   if (debugMode == 1) {
-    Printf(colourWhite, "Debug: Distance=%5.3f Xpow=%5.3f Ypow=%5.3f",
+    Announce(colourWhite, "Debug: Distance=%5.3f Xpow=%5.3f Ypow=%5.3f",
            double(ballUnit.Distance(paddleUnit)), double(xPow), double(yPow));
   }
   aruVector3 heading = ball.velocity;
@@ -212,9 +212,9 @@ void RallixMatch::Goal(bool playerScored, uint32_t tickMs) {
   const char* scorer = playerScored ? playerName : opponentName;
   const uint32_t colour = playerScored ? colourPlayerGoal : colourOpponentGoal;
   if (power > 0.0f) {
-    Printf(colour, "POWER POINT! Nice shot %s!", scorer);
+    Announce(colour, "POWER POINT! Nice shot %s!", scorer);
   } else {
-    Printf(colour, "%s scored a point!", scorer);
+    Announce(colour, "%s scored a point!", scorer);
   }
   (playerScored ? playerScore : opponentScore) += 1;
   power = 0.0f;
@@ -323,7 +323,7 @@ bool RallixMatch::MovePlayerPaddle(const FrameInput& frame, POINT park) {
   return true;
 }
 
-void RallixMatch::Printf(uint32_t colour, const char* format, ...) {
+void RallixMatch::Announce(uint32_t colour, const char* format, ...) {
   if (output.print == nullptr) return;
   char text[512];
   va_list arguments;

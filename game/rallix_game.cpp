@@ -2,14 +2,36 @@
 #include "rallix_game.h"
 
 #include <cstring>
+#include <numbers>
+
+#include "commands.h"
+#include "core/ini_file.h"
 
 namespace {
 const char kDefaultLevelPath[] = ".\\base\\Default.pcf";
 }
 
-RallixGame::RallixGame() { std::memcpy(levelPath, kDefaultLevelPath, sizeof kDefaultLevelPath); }
+RallixGame::RallixGame() {
+  std::memcpy(levelPath, kDefaultLevelPath, sizeof kDefaultLevelPath);
+  // The rules' messages go to the console's message area.
+  output.context = this;
+  output.print = [](void* context, uint32_t colour, const char* text) {
+    static_cast<RallixGame*>(context)->Print(text, colour);
+  };
+}
 
-RallixGame::~RallixGame() = default;
+RallixGame::~RallixGame() {
+  if (GetConfig() != nullptr) WriteSettings(*GetConfig(), *this, *this, catalog);
+}
+
+FrameInput RallixGame::MakeFrameInput() {
+  FrameInput frame;
+  frame.dt = float(GetFrameTime());
+  frame.tickMs = GetTickCount();
+  frame.inactive = IsInactive();
+  frame.consoleOpen = IsOpen();
+  return frame;
+}
 
 bool RallixGame::SetLevelPath(const char* path) {
   if (path == nullptr || path[0] == '\0') return false;
@@ -19,4 +41,21 @@ bool RallixGame::SetLevelPath(const char* path) {
   return true;
 }
 
-HRESULT RallixGame::GameInitialize() { return 0; }
+HRESULT RallixGame::GameInitialize() {
+  const aruIniFile noFile(nullptr);
+  const aruIniFile& settings = GetConfig() != nullptr ? *GetConfig() : noFile;
+  debugMode = ReadDebugMode(settings);
+  SetEnabled(true);
+  SetShowRecent(false);
+  BindGameCommands(*this);
+  SetView(0.0f, 0.0f, -5.0f, 0.0f, 0.0f, 10.0f, 0.0f, 1.0f, 0.0f, 1.0f, 1000.0f,
+          std::numbers::pi_v<float> / 4.0f, 1.25f);
+  ReadSettings(settings, *this, *this, catalog);
+  aruConsole::Printf(0xFFFFFFFF, "Rallix Initialized. Welcome %s.", playerName);
+  aruConsole::Printf(0xFFFFFFFF, "Loading level data from %s", levelPath);
+  catalog.LoadCatalogue();
+  catalog.ClampSelections();
+  SetLighting(true, 0xFFFFFFFF);
+  if (debugMode != 0) Print("WARNING: Debug Mode!", 0xFFFF0000);
+  return 0;
+}

@@ -1,9 +1,14 @@
 // The game object: the engine object plus the game's data, settings and console commands.
 #pragma once
 
+#include "catalog.h"
 #include "core/aru.h"
+#include "match.h"
+#include "settings.h"
 
-class RallixGame final : public ARU {
+// The match state and rules (RallixMatch) and the player's options (GameOptions) are part of
+// the game object, so scenes, commands and callbacks reach them as the game's own fields.
+class RallixGame final : public ARU, public RallixMatch, public GameOptions {
  public:
   RallixGame();
   ~RallixGame();
@@ -17,6 +22,13 @@ class RallixGame final : public ARU {
 
   static constexpr size_t kLevelPathSize = 260;
 
+  // The per-frame values the rules read from the engine.
+  FrameInput MakeFrameInput();
+
  private:
   char levelPath[kLevelPathSize];
+
+ public:
+  // Reads the catalogue at levelPath, so it is declared after it.
+  LevelCatalog catalog{levelPath};
 };
