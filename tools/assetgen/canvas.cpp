@@ -33,17 +33,17 @@ Distance roundRect(float left, float top, float width, float height, float radiu
   const float hx = width * 0.5f - radius, hy = height * 0.5f - radius;
   return [=](float x, float y) {
     const float qx = std::fabs(x - cx) - hx, qy = std::fabs(y - cy) - hy;
-    const float outside = std::hypot(std::max(qx, 0.0f), std::max(qy, 0.0f));
+    const float outside = length(std::max(qx, 0.0f), std::max(qy, 0.0f));
     return outside + std::min(std::max(qx, qy), 0.0f) - radius;
   };
 }
 
 Distance circle(float cx, float cy, float radius) {
-  return [=](float x, float y) { return std::hypot(x - cx, y - cy) - radius; };
+  return [=](float x, float y) { return length(x - cx, y - cy) - radius; };
 }
 
 Distance ring(float cx, float cy, float radius, float thickness) {
-  return [=](float x, float y) { return std::fabs(std::hypot(x - cx, y - cy) - radius) - thickness * 0.5f; };
+  return [=](float x, float y) { return std::fabs(length(x - cx, y - cy) - radius) - thickness * 0.5f; };
 }
 
 Distance segment(float ax, float ay, float bx, float by, float halfWidth) {
@@ -51,7 +51,7 @@ Distance segment(float ax, float ay, float bx, float by, float halfWidth) {
     const float px = x - ax, py = y - ay, dx = bx - ax, dy = by - ay;
     const float len2 = dx * dx + dy * dy;
     const float t = len2 > 0 ? std::clamp((px * dx + py * dy) / len2, 0.0f, 1.0f) : 0.0f;
-    return std::hypot(px - dx * t, py - dy * t) - halfWidth;
+    return length(px - dx * t, py - dy * t) - halfWidth;
   };
 }
 
@@ -65,7 +65,7 @@ Distance polygon(std::vector<float> xy) {
       const float dx = bx - ax, dy = by - ay, px = x - ax, py = y - ay;
       const float len2 = dx * dx + dy * dy;
       const float t = len2 > 0 ? std::clamp((px * dx + py * dy) / len2, 0.0f, 1.0f) : 0.0f;
-      best = std::min(best, std::hypot(px - dx * t, py - dy * t));
+      best = std::min(best, length(px - dx * t, py - dy * t));
       if ((ay > y) != (by > y) && x < ax + (y - ay) * dx / dy) inside = !inside;
     }
     return inside ? -best : best;
@@ -77,8 +77,8 @@ Distance polygon(std::vector<float> xy) {
 void Mask::blur(float radiusPixels) {
   const int r = std::max(1, static_cast<int>(std::lround(radiusPixels / 1.7f)));
   int x0 = width, y0 = height, x1 = -1, y1 = -1;
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
+  for (int y = top; y < bottom; ++y) {
+    for (int x = left; x < right; ++x) {
       if (value[static_cast<size_t>(y) * width + x] > 0.0f) {
         x0 = std::min(x0, x);
         x1 = std::max(x1, x);
@@ -94,6 +94,10 @@ void Mask::blur(float radiusPixels) {
   x1 = std::min(width - 1, x1 + reach);
   y1 = std::min(height - 1, y1 + reach);
   const int w = x1 - x0 + 1, h = y1 - y0 + 1;
+  left = x0;
+  top = y0;
+  right = x1 + 1;
+  bottom = y1 + 1;
   const float norm = 1.0f / (2 * r + 1);
   std::vector<float> line(std::max(w, h)), copy(static_cast<size_t>(w) * h), sums(w);
   auto cell = [&](int x, int y) -> float& { return value[static_cast<size_t>(y0 + y) * width + x0 + x]; };
@@ -124,14 +128,6 @@ void Mask::blur(float radiusPixels) {
   }
 }
 
-void Mask::scale(float factor) {
-  for (float& v : value) v = std::clamp(v * factor, 0.0f, 1.0f);
-}
-
-void Mask::subtract(const Mask& other) {
-  for (size_t i = 0; i < value.size(); ++i) value[i] = std::max(0.0f, value[i] - other.value[i]);
-}
-
 Canvas::Canvas(int width, int height, float displayWidth, float displayHeight)
     : width_(width), height_(height), displayWidth_(displayWidth), displayHeight_(displayHeight),
       scaleX_(width / displayWidth), scaleY_(height / displayHeight),
@@ -144,7 +140,7 @@ void Canvas::fill(const Paint& paint) {
 }
 
 Mask Canvas::emptyMask() const {
-  return Mask{width_, height_, std::vector<float>(static_cast<size_t>(width_) * height_, 0.0f)};
+  return Mask{width_, height_, std::vector<float>(static_cast<size_t>(width_) * height_, 0.0f), 0, 0, width_, height_};
 }
 
 // Coverage from distance: one pixel of soft edge, measured along the finer axis.
@@ -156,6 +152,10 @@ Mask Canvas::shape(const Distance& distance, const Bounds& bounds) const {
   const int x1 = edge(std::ceil(bounds.right * scaleX_) + 2, width_);
   const int y0 = edge(std::floor(bounds.top * scaleY_) - 2, height_);
   const int y1 = edge(std::ceil(bounds.bottom * scaleY_) + 2, height_);
+  mask.left = x0;
+  mask.top = y0;
+  mask.right = std::max(x0, x1);
+  mask.bottom = std::max(y0, y1);
   for (int y = y0; y < y1; ++y) {
     for (int x = x0; x < x1; ++x) {
       const float d = distance(unitX(x), unitY(y)) * pixel;
@@ -170,8 +170,8 @@ Mask Canvas::outline(const Distance& distance, float thickness, const Bounds& bo
 }
 
 void Canvas::composite(const Mask& mask, const Paint& paint) {
-  for (int y = 0; y < height_; ++y) {
-    for (int x = 0; x < width_; ++x) {
+  for (int y = mask.top; y < mask.bottom; ++y) {
+    for (int x = mask.left; x < mask.right; ++x) {
       const float m = mask.value[static_cast<size_t>(y) * width_ + x];
       if (m <= 0.0f) continue;
       const Colour src = paint(unitX(x), unitY(y));
@@ -197,10 +197,6 @@ void Canvas::glow(const Mask& mask, Colour colour, float radiusUnits) {
   composite(soft, colour);
 }
 
-void Canvas::clipAlpha(const Mask& mask) {
-  for (size_t i = 0; i < pixels_.size(); ++i) pixels_[i].a *= mask.value[i];
-}
-
 void Canvas::blit(const Canvas& source, float left, float top, float width, float height) {
   for (int y = 0; y < height_; ++y) {
     const float v = (unitY(y) - top) / height;
@@ -223,7 +219,7 @@ void Canvas::blit(const Canvas& source, float left, float top, float width, floa
 
 Image Canvas::toImage() const {
   Image image{width_, height_, std::vector<uint8_t>(pixels_.size() * 4)};
-  auto byte = [](float v) { return static_cast<uint8_t>(std::lround(std::clamp(v, 0.0f, 1.0f) * 255.0f)); };
+  auto byte = [](float v) { return static_cast<uint8_t>(std::clamp(v, 0.0f, 1.0f) * 255.0f + 0.5f); };
   for (size_t i = 0; i < pixels_.size(); ++i) {
     const Colour& c = pixels_[i];
     const bool clear = byte(c.a) == 0;  // fully transparent pixels carry no colour

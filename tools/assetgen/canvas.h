@@ -4,6 +4,7 @@
 // screen, so that a picture stretched onto a power-of-two texture still looks right when shown.
 #pragma once
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <vector>
@@ -40,14 +41,14 @@ struct Bounds {
   float left = -1e9f, top = -1e9f, right = 1e9f, bottom = 1e9f;
 };
 
-// Per-pixel coverage 0..1 over a canvas.
+// Per-pixel coverage 0..1 over a canvas. Values outside the region [left, right) x [top, bottom)
+// are zero, so compositing and blurring need only visit the region.
 struct Mask {
   int width = 0;
   int height = 0;
   std::vector<float> value;
+  int left = 0, top = 0, right = 0, bottom = 0;
   void blur(float radiusPixels);
-  void scale(float factor);
-  void subtract(const Mask& other);
 };
 
 class Canvas {
@@ -69,15 +70,13 @@ class Canvas {
   void composite(const Mask& mask, Colour colour);
   void draw(const Distance& distance, Colour colour) { composite(shape(distance), colour); }
   void glow(const Mask& mask, Colour colour, float radiusUnits);
-  // Multiplies alpha by a mask (cuts the canvas to a shape).
-  void clipAlpha(const Mask& mask);
   // Draws another canvas stretched over a rectangle in display units.
   void blit(const Canvas& source, float left, float top, float width, float height);
 
   Colour at(int x, int y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
   Colour& at(int x, int y) { return pixels_[static_cast<size_t>(y) * width_ + x]; }
   Image toImage() const;
-  Mask emptyMask() const;
+  Mask emptyMask() const;  // all zero; its region is the whole canvas
 
   // Display coordinates of a pixel's centre.
   float unitX(int px) const { return (px + 0.5f) / scaleX_; }
@@ -94,5 +93,8 @@ class Canvas {
 float noise2(float x, float y, uint32_t seed);
 float fractalNoise(float x, float y, uint32_t seed, int octaves);
 uint32_t hash32(uint32_t x);
+
+// Length of the vector (x, y); plain square root, which is all these small values need.
+inline float length(float x, float y) { return std::sqrt(x * x + y * y); }
 
 }  // namespace assetgen

@@ -33,7 +33,7 @@ float panelPattern(int pattern, float u, float v, uint32_t seed) {
       return std::fmod(u * 30 + v * 10, 1.0f) < 0.12f ? 1.0f : 0.0f;
     }
     case 2: {  // hexagon-like cells from two offset grids of dots
-      const float a = std::hypot(std::fmod(u * 24, 1.0f) - 0.5f, std::fmod(v * 8, 1.0f) - 0.5f);
+      const float a = length(std::fmod(u * 24, 1.0f) - 0.5f, std::fmod(v * 8, 1.0f) - 0.5f);
       return a > 0.42f ? 1.0f : 0.0f;
     }
     case 3: {  // long planks
@@ -102,7 +102,7 @@ Picture thumbnail(const LevelStyle& s) {
   const float w = 200, h = 150;
   Canvas c(256, 256, w, h);
   c.fill([&](float x, float y) {
-    Colour col = mix(darker(s.base, 0.45f), darker(s.base, 0.9f), std::hypot(x / w - 0.5f, y / h - 0.5f) * 1.6f);
+    Colour col = mix(darker(s.base, 0.45f), darker(s.base, 0.9f), length(x / w - 0.5f, y / h - 0.5f) * 1.6f);
     col.a = 1;
     return col;
   });
@@ -127,7 +127,7 @@ Picture thumbnail(const LevelStyle& s) {
 Canvas skinBase(uint32_t main, uint32_t trim) {
   Canvas c(256, 256, 256, 256);
   c.fill([&](float x, float y) {
-    Colour col = mix(rgb(main), darker(main, 0.55f), std::hypot(x - 100, y - 90) / 240);
+    Colour col = mix(rgb(main), darker(main, 0.55f), length(x - 100, y - 90) / 240);
     col.a = 1;
     return col;
   });
@@ -180,8 +180,9 @@ Picture radial(const std::string& path, int size, const std::function<Colour(flo
   Canvas c(size, size, 1, 1);
   c.fill([&](float x, float y) {
     const float dx = x - 0.5f, dy = y - 0.5f;
-    Colour col = paint(std::hypot(dx, dy) * 2, std::atan2(dy, dx));
-    if (std::hypot(dx, dy) >= 0.5f) col.a = 0;
+    const float r = length(dx, dy) * 2;
+    Colour col = paint(r, std::atan2(dy, dx));
+    col.a *= std::clamp((1 - r) * 6, 0.0f, 1.0f);  // always clear at the rim
     return col;
   });
   return picture(path, c);

@@ -89,7 +89,7 @@ std::vector<uint8_t> encodePng(const Image& image) {
   const std::vector<uint8_t> filtered = filterRows(raw, stride, image.height, bpp);
   uLongf packedSize = compressBound(static_cast<uLong>(filtered.size()));
   std::vector<uint8_t> packed(packedSize);
-  compress2(packed.data(), &packedSize, filtered.data(), static_cast<uLong>(filtered.size()), 6);
+  compress2(packed.data(), &packedSize, filtered.data(), static_cast<uLong>(filtered.size()), 4);
   packed.resize(packedSize);
 
   std::vector<uint8_t> out(kSignature.begin(), kSignature.end());

@@ -75,7 +75,7 @@ void logo(Canvas& c, float cx, float top, float scale) {
   const Mask ball = c.shape(circle(bx, by, 24 * scale));
   c.glow(ball, rgb(kAmber, 0.9f), 14 * scale);
   c.composite(ball, [&](float x, float y) {
-    const float d = std::hypot(x - bx + 8 * scale, y - by + 8 * scale) / (30 * scale);
+    const float d = length(x - bx + 8 * scale, y - by + 8 * scale) / (30 * scale);
     return mix(rgb(0xFFF4D8), rgb(0xF08C1E), d);
   });
 }
@@ -132,9 +132,9 @@ Picture pick() {
   panel(c, 45, down(470), 260, 330);      // thumbnail, level arrows and "Map"
   panel(c, 440, down(210), 390, 185);     // skin and paddle arrows
   // A pedestal of light where the paddle preview turns.
-  const Mask pad = c.shape([](float x, float y) { return std::hypot((x - 640) / 1.0f, (y - 660) * 3.2f) - 230; });
+  const Mask pad = c.shape([](float x, float y) { return length((x - 640) / 1.0f, (y - 660) * 3.2f) - 230; });
   c.glow(pad, rgb(kCyan, 0.35f), 30);
-  c.composite(c.outline([](float x, float y) { return std::hypot(x - 640, (y - 660) * 3.2f) - 230; }, 3), rgb(kCyan, 0.8f));
+  c.composite(c.outline([](float x, float y) { return length(x - 640, (y - 660) * 3.2f) - 230; }, 3), rgb(kCyan, 0.8f));
   return picture("base/tex/menu/paddlepick.tex", c);
 }
 

@@ -10,8 +10,14 @@
 
 namespace assetgen {
 
-XMesh extrudeOutline(const std::vector<std::array<float, 2>>& outline, float thickness, const XMaterial& face,
+XMesh extrudeOutline(const std::vector<std::array<float, 2>>& points, float thickness, const XMaterial& face,
                      const XMaterial& rim) {
+  // Coinciding neighbours (where rounded corners meet) would make empty rim faces.
+  std::vector<std::array<float, 2>> outline;
+  for (const auto& p : points) {
+    const auto& last = outline.empty() ? points.back() : outline.back();
+    if (std::hypot(p[0] - last[0], p[1] - last[1]) > 1e-4f) outline.push_back(p);
+  }
   XMesh mesh;
   mesh.materials = {face, rim};
   float minX = 1e9f, maxX = -1e9f, minY = 1e9f, maxY = -1e9f;
@@ -152,7 +158,7 @@ namespace {
 
 class Reader {
  public:
-  explicit Reader(const std::string& text) : text_(text) {}
+  Reader(const std::string& text, size_t start) : text_(text), pos_(start) {}
 
   bool failed() const { return !error_.empty(); }
   const std::string& error() const { return error_; }
@@ -280,13 +286,16 @@ class Reader {
 
  private:
   const std::string& text_;
-  size_t pos_ = 0;
+  size_t pos_;
   std::string error_;
 };
 
 constexpr uint32_t kLimit = 1u << 22;
 
-void readFaces(Reader& in, std::vector<std::array<uint32_t, 3>>* faces, uint32_t vertexCount) {
+// Reads a face list; polygons become fans, as the loader splits them, and `triangles` (when
+// given) receives how many triangles each listed face became.
+void readFaces(Reader& in, std::vector<std::array<uint32_t, 3>>* faces, uint32_t vertexCount,
+               std::vector<uint32_t>* triangles = nullptr) {
   const uint32_t count = in.count(kLimit);
   for (uint32_t i = 0; i < count && !in.failed(); ++i) {
     const uint32_t corners = in.count(64);
@@ -296,8 +305,8 @@ void readFaces(Reader& in, std::vector<std::array<uint32_t, 3>>* faces, uint32_t
       v = in.count(kLimit);
       if (v >= vertexCount) in.fail("face index beyond the vertex list");
     }
-    // Polygons become fans, as the loader splits them.
     for (uint32_t k = 1; faces && k + 1 < corners && !in.failed(); ++k) faces->push_back({index[0], index[k], index[k + 1]});
+    if (triangles) triangles->push_back(corners - 2);
   }
 }
 
@@ -325,13 +334,15 @@ XMaterial readMaterial(Reader& in) {
   return m;
 }
 
-void readMaterialList(Reader& in, XMesh& mesh, const std::map<std::string, XMaterial>& named) {
+void readMaterialList(Reader& in, XMesh& mesh, const std::map<std::string, XMaterial>& named,
+                      const std::vector<uint32_t>& triangles) {
   const uint32_t materialCount = in.count(4096);
   const uint32_t indexCount = in.count(kLimit);
+  if (!in.failed() && indexCount != triangles.size()) in.fail("material list length differs from the face count");
   for (uint32_t i = 0; i < indexCount && !in.failed(); ++i) {
     const uint32_t m = in.count(kLimit);
     if (m >= materialCount) in.fail("face material index beyond the material count");
-    mesh.faceMaterials.push_back(m);
+    if (i < triangles.size()) mesh.faceMaterials.insert(mesh.faceMaterials.end(), triangles[i], m);
   }
   while (!in.failed() && in.peek() != '}') {
     if (in.peek() == '{') {  // reference to a named material
@@ -366,7 +377,8 @@ bool readMesh(Reader& in, XMesh& mesh, const std::map<std::string, XMaterial>& n
     v.z = static_cast<float>(in.number());
     mesh.positions.push_back(v);
   }
-  readFaces(in, &mesh.faces, vertexCount);
+  std::vector<uint32_t> triangles;
+  readFaces(in, &mesh.faces, vertexCount, &triangles);
   while (!in.failed() && in.peek() != '}') {
     const std::string child = in.word();
     if (child.empty()) {
@@ -388,7 +400,7 @@ bool readMesh(Reader& in, XMesh& mesh, const std::map<std::string, XMaterial>& n
       in.expect('}');
     } else if (child == "MeshMaterialList") {
       in.open();
-      readMaterialList(in, mesh, named);
+      readMaterialList(in, mesh, named, triangles);
     } else {
       in.skipObject();
     }
@@ -404,7 +416,7 @@ bool parseX(const std::string& text, XMesh& mesh, std::string& error) {
     error = "not a text .x file (header \"xof ....txt \" missing)";
     return false;
   }
-  Reader in(text.substr(16));
+  Reader in(text, 16);
   std::map<std::string, XMaterial> named;
   mesh = XMesh{};
   bool found = false;
