@@ -7,6 +7,11 @@
 #include "rallix_game.h"
 #include "services/fader.h"
 
+#if __has_include("core/sound.h")
+#include "core/sound.h"
+#define RALLIX_HAS_SOUND 1
+#endif
+
 NetworkCommandHooks networkCommandHooks;
 CommandScenes commandScenes;
 
@@ -43,6 +48,15 @@ void NickCommand(std::string text) {
 void GhostCommand() {
   RallixGame& game = Game();
   game.playerSkinTexture = game.LoadTexture(ghostTexture);
+}
+
+void SoundCommand() {
+  RallixGame& game = Game();
+#ifdef RALLIX_HAS_SOUND
+  if (game.GetAudio() != nullptr) return game.GetAudio()->DumpStatistics(&game);
+#endif
+  (void)game;
+  Unavailable("sound", "the sound device");
 }
 
 void TextureCommand() { Game().aruTexPool::DumpStatistics(); }
@@ -94,6 +108,7 @@ void BindGameCommands(RallixGame& game) {
   game.Bind("say", 7, SayCommand, false);
   game.Bind("nick", 7, NickCommand, false);
   game.Bind("ghost", 0, GhostCommand, false);
+  game.Bind("sound", 0, SoundCommand, false);
   game.Bind("texture", 0, TextureCommand, false);
   game.Bind("connect", 7, ConnectCommand, false);
   game.Bind("camera", 0, CameraCommand, false);

@@ -6,6 +6,7 @@
 
 #include "commands.h"
 #include "core/ini_file.h"
+#include "match_sounds.h"
 
 namespace {
 const char kDefaultLevelPath[] = ".\\base\\Default.pcf";
@@ -18,6 +19,7 @@ RallixGame::RallixGame() {
   output.print = [](void* context, uint32_t colour, const char* text) {
     static_cast<RallixGame*>(context)->Print(text, colour);
   };
+  output.play = PlayMatchSound;
 }
 
 RallixGame::~RallixGame() {

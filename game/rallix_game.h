@@ -6,6 +6,8 @@
 #include "match.h"
 #include "settings.h"
 
+class aruSound;
+
 // The match state and rules (RallixMatch) and the player's options (GameOptions) are part of
 // the game object, so scenes, commands and callbacks reach them as the game's own fields.
 class RallixGame final : public ARU, public RallixMatch, public GameOptions {
@@ -24,6 +26,15 @@ class RallixGame final : public ARU, public RallixMatch, public GameOptions {
 
   // The per-frame values the rules read from the engine.
   FrameInput MakeFrameInput();
+
+  // The six match sounds, created by the match scene; a missing one is simply not played.
+  aruSound* pingSound = nullptr;
+  aruSound* pongSound = nullptr;
+  aruSound* scoreSound = nullptr;
+  aruSound* wallSound = nullptr;
+  aruSound* powerSound = nullptr;
+  aruSound* screenshotSound = nullptr;
+  aruSound* GetMatchSound(MatchSound sound) const;
 
  private:
   char levelPath[kLevelPathSize];

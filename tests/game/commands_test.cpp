@@ -91,6 +91,8 @@ TEST_F(GameCommands, MissingSceneOrNetworkIsReportedNotIgnored) {
   EXPECT_FALSE(game->IsSceneChangePending());
   game->Execute("say hello");
   EXPECT_EQ(std::string(LastLine().text), "say: network play is not available.");
+  game->Execute("sound");
+  EXPECT_EQ(std::string(LastLine().text), "sound: the sound device is not available.");
 }
 
 TEST_F(GameCommands, NickCutsToTenCharactersAndAnnouncesOnlyInASession) {
