@@ -42,6 +42,7 @@ class Tokenizer {
     if (c == '<') return Delimited('>', TokenKind::Guid);
     size_t start = pos_;
     while (pos_ < text_.size() && !IsSpace(text_[pos_]) && !IsPunctuation(text_[pos_])) ++pos_;
+    if (pos_ == start) throw ParseError{};  // a stray '>'
     return {TokenKind::Word, text_.substr(start, pos_ - start)};
   }
 
