@@ -7,6 +7,8 @@
 
 #include "rallix_game.h"
 #include "scenes/scene0.h"
+#include "services/font.h"
+#include "services/vb.h"
 
 namespace pending {
 struct scene1 {};
@@ -18,14 +20,11 @@ struct scene6 {};
 struct scene7 {};
 struct scene8 {};
 struct scene9 {};
-struct aruVB {};
 struct aruCMesh {};
-struct aruFont {};
 struct aruDPServer {};
 struct aruDPClient {};
 struct aruSound {};
 struct aruMP3 {};
-struct aruNVertex {};
 }  // namespace pending
 
 template <typename T>
@@ -60,7 +59,7 @@ void LogMemoryUsage(RallixGame& game) {
   game.MemorySize("aruFont: ", SizeOf<aruFont>());
   game.MemorySize("aruDPServer: ", SizeOf<aruDPServer>());
   game.MemorySize("aruDPClient: ", SizeOf<aruDPClient>());
-  game.MemorySize("aruSound: ", SizeOf<aruSound>());
+  game.MemorySize("aruSound: ", SizeOf<pending::aruSound>());
   game.MemorySize("aruMP3: ", SizeOf<aruMP3>());
   game.MemorySize("aruPlane: ", SizeOf<aruPlane>());
   game.MemorySize("aruVector3: ", SizeOf<aruVector3>());

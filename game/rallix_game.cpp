@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "core/ini_file.h"
 #include "match_sounds.h"
+#include "services/gui.h"
 
 namespace {
 const char kDefaultLevelPath[] = ".\\base\\Default.pcf";
@@ -43,6 +44,20 @@ bool RallixGame::SetLevelPath(const char* path) {
   return true;
 }
 
+// The menu textures every scene's GUI shares, each loaded through the texture pool.
+void RallixGame::PrepareSharedGUI() {
+  aruGUI* shared = GetGUI();
+  if (shared == nullptr) return;
+  const char* cursor =
+      Is32Bit() ? ".\\base\\tex\\menu\\arrow.tex" : ".\\base\\tex\\menu\\arrow16.tex";
+  shared->SetCursorTexture(LoadTexture(cursor));
+  shared->SetOptionTextures(LoadTexture("./base/tex/menu/opt1.tex"),
+                            LoadTexture("./base/tex/menu/opt2.tex"));
+  shared->SetTextBoxTexture(LoadTexture(".\\base\\tex\\menu\\tb.tex"));
+  shared->SetCheckBoxTextures(LoadTexture(".\\base\\tex\\menu\\cbo.tex"),
+                              LoadTexture(".\\base\\tex\\menu\\cbc.tex"));
+}
+
 HRESULT RallixGame::GameInitialize() {
   const aruIniFile noFile(nullptr);
   const aruIniFile& settings = GetConfig() != nullptr ? *GetConfig() : noFile;
@@ -58,6 +73,10 @@ HRESULT RallixGame::GameInitialize() {
   catalog.LoadCatalogue();
   catalog.ClampSelections();
   SetLighting(true, 0xFFFFFFFF);
+  PrepareSharedGUI();
   if (debugMode != 0) Print("WARNING: Debug Mode!", 0xFFFF0000);
+  if (GetGUI() != nullptr) {
+    GetGUI()->SetSounds(".\\base\\sfx\\click.sfx", ".\\base\\sfx\\over.sfx");
+  }
   return 0;
 }

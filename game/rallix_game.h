@@ -37,6 +37,8 @@ class RallixGame final : public ARU, public RallixMatch, public GameOptions {
   aruSound* GetMatchSound(MatchSound sound) const;
 
  private:
+  void PrepareSharedGUI();
+
   char levelPath[kLevelPathSize];
 
  public:

@@ -51,7 +51,8 @@ TEST_F(GameCommands, DebugCommandsDoNotExistWithoutDebugMode) {
               std::string("No such command ") + command + "(). Check parameters and try again.");
   }
   game->Execute("jumpto 3");
-  EXPECT_EQ(std::string(LastLine().text), "No such command jumpto(3). Check parameters and try again.");
+  EXPECT_EQ(std::string(LastLine().text),
+            "No such command jumpto(3). Check parameters and try again.");
   EXPECT_EQ(game->paused, 0);
   EXPECT_TRUE(game->showSplats);
   EXPECT_EQ(game->currentLevel, 1);

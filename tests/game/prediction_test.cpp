@@ -82,7 +82,9 @@ INSTANTIATE_TEST_SUITE_P(
         Heading{"right wall then left wall", 2, true, {0.0f, 0.5f, 10.0f}, {9.0f, 0.0f, 20.0f}},
         Heading{"left wall", 1, false, {-1.0f, 0.0f, 5.0f}, {-6.0f, 1.0f, 30.0f}},
         Heading{"three walls", 3, false, {0.5f, 0.5f, 11.0f}, {11.0f, 6.0f, 20.0f}}),
-    [](const testing::TestParamInfo<Heading>& info) { return "case" + std::to_string(info.index); });
+    [](const testing::TestParamInfo<Heading>& info) {
+      return "case" + std::to_string(info.index);
+    });
 
 TEST(PredictToOpponent, AimingErrorIsWholeThousandthsUpTo0_075) {
   RecordingMatch match;
