@@ -13,6 +13,7 @@ struct Backend {
 };
 
 constexpr Backend kBackends[] = {
+    {"gl", platform::d3d9::CreateGlDirect3D},
     {"null", platform::d3d9::CreateNullDirect3D},
 };
 

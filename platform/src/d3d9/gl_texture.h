@@ -1,0 +1,59 @@
+// The OpenGL side of a Direct3D texture: a GL texture object filled from the texture's memory
+// when a level is unlocked, dropped by EvictManagedResources and re-uploaded on its next use.
+// Sampler settings that GL keeps per texture object are cached here so they change only when
+// a stage asks for different ones.
+#pragma once
+
+#include <epoxy/gl.h>
+
+#include <vector>
+
+#include "d3d9/resources.h"
+
+namespace platform::d3d9 {
+
+struct GlPixelFormat {
+  GLint internalFormat;
+  GLenum format;
+  GLenum type;
+};
+
+// The GL upload format of a texture format; false for formats textures do not take.
+bool GlFormatOf(D3DFORMAT format, GlPixelFormat* out);
+
+struct GlSamplerParameters {
+  GLint minFilter = -1;
+  GLint magFilter = -1;
+  GLint wrapS = -1;
+  GLint wrapT = -1;
+  GLint baseLevel = -1;
+  DWORD borderColour = 0;
+  bool operator==(const GlSamplerParameters&) const = default;
+};
+
+class GlTexture final : public TextureBacking {
+ public:
+  explicit GlTexture(Texture& texture);
+  ~GlTexture() override;
+
+  void LevelChanged(UINT level) override;
+  void Evict() override;
+
+  // Makes this texture the active unit's texture (skipping the bind when `bound` already names
+  // it) after uploading what changed since the last use; returns its GL name.
+  GLuint Bind(GLuint bound);
+  // Applies sampler parameters to the bound texture when they differ from the last ones.
+  void ApplySampler(const GlSamplerParameters& parameters);
+  bool hasMipmaps() const { return mipmapped_; }
+
+ private:
+  void Upload(UINT level);
+
+  Texture& texture_;
+  GLuint name_ = 0;
+  std::vector<bool> dirty_;
+  bool mipmapped_;
+  GlSamplerParameters applied_;
+};
+
+}  // namespace platform::d3d9

@@ -1,0 +1,400 @@
+// Draws small scenes through the Direct3D interfaces on the OpenGL device and compares regions
+// of the presented picture (read back with GetFrontBufferData) with what Direct3D shows for the
+// same calls: placement of a 2-D quad, depth order, culling, texture operations, addressing,
+// lighting, blending, pre-transformed vertices and a reset to another size.
+// Exit status: 0 all checks passed, 1 a check failed, 77 no OpenGL device could be created.
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <vector>
+
+#include "d3d9.h"
+#include "windows.h"
+
+namespace {
+
+struct ColourVertex {  // D3DFVF_XYZ | D3DFVF_DIFFUSE
+  float x, y, z;
+  D3DCOLOR colour;
+};
+struct TexturedVertex {  // FVF 0x142
+  float x, y, z;
+  D3DCOLOR colour;
+  float u, v;
+};
+struct LitVertex {  // FVF 0x112
+  float x, y, z, nx, ny, nz, u, v;
+};
+struct ScreenVertex {  // FVF 0x104 plus diffuse: D3DFVF_XYZRHW | D3DFVF_DIFFUSE
+  float x, y, z, rhw;
+  D3DCOLOR colour;
+};
+
+constexpr D3DCOLOR kBlue = 0xFF0000FF;
+constexpr D3DCOLOR kRed = 0xFFFF0000;
+constexpr D3DCOLOR kGreen = 0xFF00FF00;
+constexpr D3DCOLOR kWhite = 0xFFFFFFFF;
+
+D3DMATRIX Identity() {
+  D3DMATRIX m{};
+  m._11 = m._22 = m._33 = m._44 = 1.0f;
+  return m;
+}
+
+D3DMATRIX OrthoOffCenter(float width, float height) {
+  D3DMATRIX m = Identity();
+  m._11 = 2.0f / width;
+  m._22 = 2.0f / height;
+  m._41 = -1.0f;
+  m._42 = -1.0f;
+  return m;
+}
+
+D3DMATRIX PerspectiveFov(float fov, float aspect, float zn, float zf) {
+  D3DMATRIX m{};
+  float yScale = 1.0f / std::tan(fov / 2.0f);
+  m._11 = yScale / aspect;
+  m._22 = yScale;
+  m._33 = zf / (zf - zn);
+  m._34 = 1.0f;
+  m._43 = -zn * zf / (zf - zn);
+  return m;
+}
+
+LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
+  return DefWindowProcA(window, message, w, l);
+}
+
+class Probe {
+ public:
+  ~Probe() {
+    if (device_) device_->Release();
+    if (d3d_) d3d_->Release();
+    if (window_) DestroyWindow(window_);
+  }
+
+  // 77 when no OpenGL device exists here, 1 on an unexpected failure, 0 when ready.
+  int Start() {
+    WNDCLASSEXA windowClass{};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = WindowProc;
+    windowClass.lpszClassName = "D3D9Probe";
+    RegisterClassExA(&windowClass);
+    window_ = CreateWindowA("D3D9Probe", "d3d9 probe", WS_OVERLAPPEDWINDOW, 0, 0, 640, 480, nullptr, nullptr,
+                            nullptr, nullptr);
+    if (!window_) return Fail("CreateWindowA failed"), 1;
+    ShowWindow(window_, SW_SHOW);
+    d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
+    if (!d3d_) return std::puts("SKIP: no OpenGL Direct3D object"), 77;
+    D3DADAPTER_IDENTIFIER9 id{};
+    d3d_->GetAdapterIdentifier(0, 0, &id);
+    std::printf("adapter: %s (%s)\n", id.Description, id.Driver);
+    params_ = D3DPRESENT_PARAMETERS{};
+    params_.BackBufferWidth = 640;
+    params_.BackBufferHeight = 480;
+    params_.BackBufferFormat = D3DFMT_X8R8G8B8;
+    params_.BackBufferCount = 1;
+    params_.SwapEffect = D3DSWAPEFFECT_DISCARD;
+    params_.hDeviceWindow = window_;
+    params_.Windowed = TRUE;
+    params_.EnableAutoDepthStencil = TRUE;
+    params_.AutoDepthStencilFormat = D3DFMT_D16;
+    params_.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    HRESULT result = d3d_->CreateDevice(0, D3DDEVTYPE_HAL, window_, D3DCREATE_HARDWARE_VERTEXPROCESSING, &params_,
+                                        &device_);
+    if (result == D3DERR_NOTAVAILABLE) return std::puts("SKIP: no OpenGL device"), 77;
+    if (FAILED(result)) return Fail("CreateDevice failed"), 1;
+    return 0;
+  }
+
+  // Clears to blue, runs `draw` inside a scene with default states, presents and reads back.
+  void Frame(const std::function<void(IDirect3DDevice9*)>& draw) {
+    device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlue, 1.0f, 0);
+    device_->BeginScene();
+    draw(device_);
+    device_->EndScene();
+    device_->Present(nullptr, nullptr, nullptr, nullptr);
+    ReadFront();
+  }
+
+  void ReadFront() {
+    UINT width = params_.BackBufferWidth, height = params_.BackBufferHeight;
+    IDirect3DSurface9* surface = nullptr;
+    picture_.assign(static_cast<size_t>(width) * height, 0);
+    if (FAILED(device_->CreateOffscreenPlainSurface(width, height, D3DFMT_A8R8G8B8, D3DPOOL_SCRATCH, &surface,
+                                                     nullptr))) {
+      Fail("CreateOffscreenPlainSurface failed");
+      return;
+    }
+    D3DLOCKED_RECT locked{};
+    if (SUCCEEDED(device_->GetFrontBufferData(0, surface)) &&
+        SUCCEEDED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
+      for (UINT y = 0; y < height; ++y) {
+        const DWORD* row = reinterpret_cast<const DWORD*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
+        for (UINT x = 0; x < width; ++x) picture_[y * width + x] = row[x];
+      }
+      surface->UnlockRect();
+    } else {
+      Fail("GetFrontBufferData failed");
+    }
+    surface->Release();
+  }
+
+  // Checks the pixel at (x, y), measured from the top-left corner, within a tolerance per channel.
+  void Expect(const char* check, int x, int y, D3DCOLOR wanted, int tolerance = 8) {
+    D3DCOLOR got = picture_[static_cast<size_t>(y) * params_.BackBufferWidth + x];
+    bool ok = true;
+    for (int shift : {16, 8, 0}) {
+      int difference = static_cast<int>((got >> shift) & 0xFF) - static_cast<int>((wanted >> shift) & 0xFF);
+      ok = ok && std::abs(difference) <= tolerance;
+    }
+    std::printf("%s %s at (%d,%d): got %08X, want %08X\n", ok ? "PASS" : "FAIL", check, x, y, got, wanted);
+    if (!ok) ++failures_;
+  }
+
+  void Fail(const char* what) {
+    std::printf("FAIL %s\n", what);
+    ++failures_;
+  }
+
+  IDirect3DTexture9* MakeTexture(UINT width, UINT height, const std::vector<DWORD>& texels) {
+    IDirect3DTexture9* texture = nullptr;
+    if (FAILED(device_->CreateTexture(width, height, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr))) {
+      Fail("CreateTexture failed");
+      return nullptr;
+    }
+    D3DLOCKED_RECT locked{};
+    texture->LockRect(0, &locked, nullptr, 0);
+    for (UINT y = 0; y < height; ++y) {
+      auto* row = reinterpret_cast<DWORD*>(static_cast<BYTE*>(locked.pBits) + y * locked.Pitch);
+      for (UINT x = 0; x < width; ++x) row[x] = texels[y * width + x];
+    }
+    texture->UnlockRect(0);
+    return texture;
+  }
+
+  IDirect3DDevice9* device() { return device_; }
+  D3DPRESENT_PARAMETERS& params() { return params_; }
+  int failures() const { return failures_; }
+
+ private:
+  IDirect3D9* d3d_ = nullptr;
+  IDirect3DDevice9* device_ = nullptr;
+  HWND window_ = nullptr;
+  D3DPRESENT_PARAMETERS params_{};
+  std::vector<DWORD> picture_;
+  int failures_ = 0;
+};
+
+void Use2D(IDirect3DDevice9* device, float width, float height) {
+  D3DMATRIX identity = Identity(), ortho = OrthoOffCenter(width, height);
+  device->SetTransform(D3DTS_WORLD, &identity);
+  device->SetTransform(D3DTS_VIEW, &identity);
+  device->SetTransform(D3DTS_PROJECTION, &ortho);
+  device->SetRenderState(D3DRS_LIGHTING, FALSE);
+  device->SetRenderState(D3DRS_ZENABLE, FALSE);
+  device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+}
+
+void TexturedScreenQuad(IDirect3DDevice9* device, float uMax, D3DCOLOR colour) {
+  TexturedVertex quad[4] = {{0, 0, 0, colour, 0, 1}, {0, 480, 0, colour, 0, 0}, {640, 0, 0, colour, uMax, 1},
+                            {640, 480, 0, colour, uMax, 0}};
+  device->SetFVF(0x142);
+  device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(TexturedVertex));
+}
+
+// A red quad over the lower-left quarter of a width x height back buffer in the 2-D space.
+void LowerLeftQuarter(Probe& probe, float width, float height) {
+  probe.Frame([=](IDirect3DDevice9* device) {
+    Use2D(device, width, height);
+    float w = width / 2, h = height / 2;
+    ColourVertex quad[4] = {{0, 0, 0, kRed}, {0, h, 0, kRed}, {w, 0, 0, kRed}, {w, h, 0, kRed}};
+    device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ColourVertex));
+  });
+}
+
+void CheckQuadPlacement(Probe& probe) {
+  LowerLeftQuarter(probe, 640, 480);
+  probe.Expect("2-D quad fills the lower-left quarter", 160, 360, kRed);
+  probe.Expect("2-D quad leaves the upper-left quarter", 160, 120, kBlue);
+  probe.Expect("2-D quad leaves the lower-right quarter", 480, 360, kBlue);
+  probe.Expect("2-D quad ends at its right edge", 322, 470, kBlue);
+  probe.Expect("2-D quad reaches its right edge", 318, 470, kRed);
+}
+
+void CheckDepthOrder(Probe& probe) {
+  probe.Frame([](IDirect3DDevice9* device) {
+    D3DMATRIX identity = Identity(), projection = PerspectiveFov(0.785398f, 640.0f / 480.0f, 1.0f, 100.0f);
+    device->SetTransform(D3DTS_WORLD, &identity);
+    device->SetTransform(D3DTS_VIEW, &identity);
+    device->SetTransform(D3DTS_PROJECTION, &projection);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    device->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+    device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+    ColourVertex nearQuad[4] = {{-1, -1, 3, kGreen}, {-1, 1, 3, kGreen}, {1, -1, 3, kGreen}, {1, 1, 3, kGreen}};
+    ColourVertex farQuad[4] = {{-4, -4, 6, kRed}, {-4, 4, 6, kRed}, {4, -4, 6, kRed}, {4, 4, 6, kRed}};
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, nearQuad, sizeof(ColourVertex));
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, farQuad, sizeof(ColourVertex));
+  });
+  probe.Expect("the nearer quad hides the farther one drawn after it", 320, 240, kGreen);
+  probe.Expect("the farther quad shows around the nearer one", 320, 15, kRed);
+}
+
+void CheckCulling(Probe& probe) {
+  // Left triangle runs clockwise on the screen, the right one counter-clockwise.
+  auto draw = [](D3DCULL mode) {
+    return [mode](IDirect3DDevice9* device) {
+      Use2D(device, 640, 480);
+      device->SetRenderState(D3DRS_CULLMODE, mode);
+      ColourVertex triangles[6] = {{40, 100, 0, kWhite}, {160, 400, 0, kWhite}, {280, 100, 0, kWhite},
+                                   {360, 100, 0, kWhite}, {600, 100, 0, kWhite}, {480, 400, 0, kWhite}};
+      device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+      device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 2, triangles, sizeof(ColourVertex));
+    };
+  };
+  probe.Frame(draw(D3DCULL_CCW));
+  probe.Expect("D3DCULL_CCW keeps the clockwise triangle", 160, 300, kWhite);
+  probe.Expect("D3DCULL_CCW culls the counter-clockwise triangle", 480, 300, kBlue);
+  probe.Frame(draw(D3DCULL_CW));
+  probe.Expect("D3DCULL_CW culls the clockwise triangle", 160, 300, kBlue);
+  probe.Expect("D3DCULL_CW keeps the counter-clockwise triangle", 480, 300, kWhite);
+}
+
+void CheckModulate(Probe& probe) {
+  IDirect3DTexture9* grey = probe.MakeTexture(2, 2, std::vector<DWORD>(4, 0xFF808080));
+  for (DWORD op : {D3DTOP_MODULATE, D3DTOP_MODULATE2X, D3DTOP_MODULATE4X}) {
+    probe.Frame([&](IDirect3DDevice9* device) {
+      Use2D(device, 640, 480);
+      device->SetTexture(0, grey);
+      device->SetTextureStageState(0, D3DTSS_COLOROP, op);
+      device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+      device->SetTextureStageState(0, D3DTSS_COLORARG2, D3DTA_DIFFUSE);
+      TexturedScreenQuad(device, 1.0f, 0xFF808080);
+      device->SetTexture(0, nullptr);
+    });
+    D3DCOLOR wanted = op == D3DTOP_MODULATE ? 0xFF404040 : op == D3DTOP_MODULATE2X ? 0xFF808080 : 0xFFFFFFFF;
+    probe.Expect(op == D3DTOP_MODULATE ? "MODULATE multiplies" : op == D3DTOP_MODULATE2X ? "MODULATE2X brightens"
+                                                                                         : "MODULATE4X saturates",
+                 320, 240, wanted, 6);
+  }
+  probe.Frame([&](IDirect3DDevice9* device) {
+    Use2D(device, 640, 480);
+    device->SetTexture(0, grey);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG2);
+    TexturedScreenQuad(device, 1.0f, 0xFF20C040);
+    device->SetTexture(0, nullptr);
+    device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  });
+  probe.Expect("SELECTARG2 shows the diffuse colour", 320, 240, 0xFF20C040, 4);
+  grey->Release();
+}
+
+void CheckAddressing(Probe& probe) {
+  IDirect3DTexture9* stripe = probe.MakeTexture(2, 1, {0xFF000000, 0xFFFFFFFF});
+  for (DWORD mode : {D3DTADDRESS_WRAP, D3DTADDRESS_MIRROR}) {
+    probe.Frame([&](IDirect3DDevice9* device) {
+      Use2D(device, 640, 480);
+      device->SetTexture(0, stripe);
+      device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+      device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+      device->SetSamplerState(0, D3DSAMP_ADDRESSU, mode);
+      TexturedScreenQuad(device, 2.0f, kWhite);
+      device->SetTexture(0, nullptr);
+    });
+    bool mirror = mode == D3DTADDRESS_MIRROR;
+    probe.Expect("first texture copy starts black", 80, 240, 0xFF000000);
+    probe.Expect("first texture copy ends white", 240, 240, kWhite);
+    probe.Expect(mirror ? "MIRROR repeats the texture flipped" : "WRAP repeats the texture", 400, 240,
+                 mirror ? kWhite : 0xFF000000);
+    probe.Expect(mirror ? "MIRROR ends where it began" : "WRAP ends white", 560, 240, mirror ? 0xFF000000 : kWhite);
+  }
+  stripe->Release();
+}
+
+void CheckLighting(Probe& probe) {
+  probe.Frame([](IDirect3DDevice9* device) {
+    Use2D(device, 640, 480);
+    device->SetRenderState(D3DRS_LIGHTING, TRUE);
+    device->SetRenderState(D3DRS_AMBIENT, 0);
+    D3DMATERIAL9 material{};
+    material.Diffuse = D3DCOLORVALUE{1.0f, 0.5f, 0.25f, 1.0f};
+    device->SetMaterial(&material);
+    D3DLIGHT9 light{};
+    light.Type = D3DLIGHT_DIRECTIONAL;
+    light.Diffuse = D3DCOLORVALUE{1.0f, 1.0f, 1.0f, 1.0f};
+    light.Direction = D3DVECTOR{0.0f, 0.0f, 1.0f};  // into the screen, onto the quad's front
+    device->SetLight(0, &light);
+    device->LightEnable(0, TRUE);
+    LitVertex quad[4] = {{0, 0, 0, 0, 0, -1, 0, 0}, {0, 480, 0, 0, 0, -1, 0, 0}, {640, 0, 0, 0, 0, -1, 0, 0},
+                         {640, 480, 0, 0, 0, -1, 0, 0}};
+    device->SetFVF(0x112);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(LitVertex));
+    device->LightEnable(0, FALSE);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+  });
+  probe.Expect("a directional light on the front face gives the material colour", 320, 240, 0xFFFF8040, 6);
+}
+
+void CheckBlending(Probe& probe) {
+  probe.Frame([](IDirect3DDevice9* device) {
+    Use2D(device, 640, 480);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    device->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_SRCALPHA);
+    device->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_INVSRCALPHA);
+    device->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+    device->SetTextureStageState(0, D3DTSS_ALPHAARG2, D3DTA_DIFFUSE);
+    TexturedScreenQuad(device, 1.0f, 0x80FF0000);
+    device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  });
+  probe.Expect("half-transparent red over blue", 320, 240, 0xFF80007F, 4);
+}
+
+void CheckScreenSpaceVertices(Probe& probe) {
+  probe.Frame([](IDirect3DDevice9* device) {
+    device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+    ScreenVertex quad[4] = {{10, 10, 0.5f, 1, kGreen}, {30, 10, 0.5f, 1, kGreen}, {10, 30, 0.5f, 1, kGreen},
+                            {30, 30, 0.5f, 1, kGreen}};
+    device->SetFVF(D3DFVF_XYZRHW | D3DFVF_DIFFUSE);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(ScreenVertex));
+  });
+  probe.Expect("pre-transformed quad covers its pixels", 20, 20, kGreen);
+  probe.Expect("pre-transformed quad starts at x = 10", 10, 20, kGreen);
+  probe.Expect("pre-transformed quad stops before x = 30", 30, 20, kBlue);
+  probe.Expect("pre-transformed quad stops before x = 9", 9, 20, kBlue);
+}
+
+void CheckReset(Probe& probe) {
+  D3DPRESENT_PARAMETERS& p = probe.params();
+  p.BackBufferWidth = 800;
+  p.BackBufferHeight = 600;
+  if (FAILED(probe.device()->Reset(&p))) {
+    probe.Fail("Reset to 800x600 failed");
+    return;
+  }
+  LowerLeftQuarter(probe, 800, 600);
+  probe.Expect("after Reset the lower-left quarter of 800x600", 200, 450, kRed);
+  probe.Expect("after Reset the upper-right quarter stays clear", 600, 150, kBlue);
+}
+
+}  // namespace
+
+int main() {
+  Probe probe;
+  int start = probe.Start();
+  if (start != 0) return start;
+  CheckQuadPlacement(probe);
+  CheckDepthOrder(probe);
+  CheckCulling(probe);
+  CheckModulate(probe);
+  CheckAddressing(probe);
+  CheckLighting(probe);
+  CheckBlending(probe);
+  CheckScreenSpaceVertices(probe);
+  CheckReset(probe);
+  std::printf("%d check(s) failed\n", probe.failures());
+  return probe.failures() == 0 ? 0 : 1;
+}
