@@ -367,6 +367,156 @@ void CheckScreenSpaceVertices(Probe& probe) {
   probe.Expect("pre-transformed quad stops before x = 9", 9, 20, kBlue);
 }
 
+// Fills every level of a texture with one colour per level, written in the texture's format.
+IDirect3DTexture9* LevelColouredTexture(Probe& probe, UINT size, UINT levels, D3DFORMAT format,
+                                        const std::vector<WORD>& sixteenBit, const std::vector<DWORD>& argb) {
+  IDirect3DTexture9* texture = nullptr;
+  if (FAILED(probe.device()->CreateTexture(size, size, levels, 0, format, D3DPOOL_MANAGED, &texture, nullptr))) {
+    probe.Fail("CreateTexture with levels failed");
+    return nullptr;
+  }
+  for (UINT level = 0; level < texture->GetLevelCount(); ++level) {
+    D3DSURFACE_DESC desc{};
+    texture->GetLevelDesc(level, &desc);
+    D3DLOCKED_RECT locked{};
+    texture->LockRect(level, &locked, nullptr, 0);
+    for (UINT y = 0; y < desc.Height; ++y) {
+      BYTE* row = static_cast<BYTE*>(locked.pBits) + y * locked.Pitch;
+      for (UINT x = 0; x < desc.Width; ++x) {
+        if (argb.empty()) {
+          reinterpret_cast<WORD*>(row)[x] = sixteenBit[level];
+        } else {
+          reinterpret_cast<DWORD*>(row)[x] = argb[level];
+        }
+      }
+    }
+    texture->UnlockRect(level);
+  }
+  return texture;
+}
+
+void CheckSixteenBitFormats(Probe& probe) {
+  struct Case {
+    D3DFORMAT format;
+    WORD texel;
+    D3DCOLOR shown;
+    const char* name;
+  };
+  for (const Case& c : {Case{D3DFMT_R5G6B5, 0xF800, kRed, "R5G6B5 red"}, Case{D3DFMT_X1R5G5B5, 0x03E0, kGreen, "X1R5G5B5 green"},
+                        Case{D3DFMT_A1R5G5B5, 0x801F, 0xFF0000FF, "A1R5G5B5 opaque blue"},
+                        Case{D3DFMT_A4R4G4B4, 0xFFF0, 0xFFFFFF00, "A4R4G4B4 yellow"}}) {
+    IDirect3DTexture9* texture = LevelColouredTexture(probe, 4, 1, c.format, {c.texel}, {});
+    if (!texture) return;
+    probe.Frame([&](IDirect3DDevice9* device) {
+      Use2D(device, 640, 480);
+      device->SetRenderState(D3DRS_ZENABLE, FALSE);
+      device->SetTexture(0, texture);
+      device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+      TexturedScreenQuad(device, 1.0f, kWhite);
+      device->SetTexture(0, nullptr);
+      device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    });
+    probe.Expect(c.name, 320, 240, c.shown, 4);
+    texture->Release();
+  }
+}
+
+void CheckMipLevelsAndEviction(Probe& probe) {
+  // 64x64 with 3 levels: red, green, white. Drawn 1:1, so the largest allowed level shows.
+  IDirect3DTexture9* texture =
+      LevelColouredTexture(probe, 64, 3, D3DFMT_A8R8G8B8, {}, {kRed, kGreen, kWhite});
+  if (!texture) return;
+  auto draw = [&](DWORD maxMipLevel) {
+    probe.Frame([&](IDirect3DDevice9* device) {
+      Use2D(device, 640, 480);
+      device->SetTexture(0, texture);
+      device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+      device->SetSamplerState(0, D3DSAMP_MIPFILTER, D3DTEXF_POINT);
+      device->SetSamplerState(0, D3DSAMP_MAXMIPLEVEL, maxMipLevel);
+      TexturedVertex quad[4] = {{100, 100, 0, kWhite, 0, 1}, {100, 164, 0, kWhite, 0, 0},
+                                {164, 100, 0, kWhite, 1, 1}, {164, 164, 0, kWhite, 1, 0}};
+      device->SetFVF(0x142);
+      device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(TexturedVertex));
+      device->SetTexture(0, nullptr);
+      device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+      device->SetSamplerState(0, D3DSAMP_MAXMIPLEVEL, 0);
+    });
+  };
+  draw(0);
+  probe.Expect("MAXMIPLEVEL 0 uses the top level", 132, 348, kRed);
+  draw(1);
+  probe.Expect("MAXMIPLEVEL 1 starts at the second level", 132, 348, kGreen);
+  draw(3);
+  probe.Expect("MAXMIPLEVEL past the chain clamps to the last level", 132, 348, kWhite);
+  probe.device()->EvictManagedResources();
+  draw(0);
+  probe.Expect("an evicted managed texture comes back when drawn", 132, 348, kRed);
+  texture->Release();
+}
+
+void CheckIndexedDynamicBuffers(Probe& probe) {
+  IDirect3DDevice9* device = probe.device();
+  IDirect3DVertexBuffer9* vertices = nullptr;
+  IDirect3DIndexBuffer9* indices = nullptr;
+  if (FAILED(device->CreateVertexBuffer(8 * sizeof(ColourVertex), D3DUSAGE_DYNAMIC | D3DUSAGE_WRITEONLY,
+                                        D3DFVF_XYZ | D3DFVF_DIFFUSE, D3DPOOL_DEFAULT, &vertices, nullptr)) ||
+      FAILED(device->CreateIndexBuffer(6 * sizeof(WORD), 0, D3DFMT_INDEX16, D3DPOOL_MANAGED, &indices, nullptr))) {
+    probe.Fail("buffer creation failed");
+    return;
+  }
+  WORD* index = nullptr;
+  indices->Lock(0, 0, reinterpret_cast<void**>(&index), 0);
+  const WORD list[6] = {0, 1, 2, 2, 1, 3};
+  for (int i = 0; i < 6; ++i) index[i] = list[i];
+  indices->Unlock();
+  auto fill = [&](D3DCOLOR colour) {
+    ColourVertex* v = nullptr;
+    vertices->Lock(0, 0, reinterpret_cast<void**>(&v), D3DLOCK_DISCARD);
+    const ColourVertex quad[4] = {{320, 240, 0, colour}, {320, 480, 0, colour}, {640, 240, 0, colour},
+                                  {640, 480, 0, colour}};
+    for (int i = 0; i < 4; ++i) v[4 + i] = quad[i];
+    vertices->Unlock();
+  };
+  for (D3DCOLOR colour : {kGreen, kWhite}) {
+    fill(colour);
+    probe.Frame([&](IDirect3DDevice9* d) {
+      Use2D(d, 640, 480);
+      d->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+      d->SetStreamSource(0, vertices, 0, sizeof(ColourVertex));
+      d->SetIndices(indices);
+      d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 4, 0, 4, 0, 2);
+      d->SetStreamSource(0, nullptr, 0, 0);
+      d->SetIndices(nullptr);
+    });
+    probe.Expect(colour == kGreen ? "indexed quad from a dynamic buffer" : "the buffer refilled with DISCARD", 480,
+                 120, colour);
+  }
+  probe.Expect("indexed quad stays in its quarter", 160, 360, kBlue);
+  vertices->Release();
+  indices->Release();
+}
+
+void CheckMultisampling(Probe& probe) {
+  D3DPRESENT_PARAMETERS p = probe.params();
+  p.MultiSampleType = D3DMULTISAMPLE_4_SAMPLES;
+  p.SwapEffect = D3DSWAPEFFECT_DISCARD;
+  HRESULT result = probe.device()->Reset(&p);
+  if (result == D3DERR_INVALIDCALL) {
+    std::puts("SKIP 4x multisampling is not offered here");
+    return;
+  }
+  if (FAILED(result)) {
+    probe.Fail("Reset with 4 samples failed");
+    return;
+  }
+  probe.params() = p;
+  LowerLeftQuarter(probe, static_cast<float>(p.BackBufferWidth), static_cast<float>(p.BackBufferHeight));
+  probe.Expect("a multisampled back buffer presents the quad", p.BackBufferWidth / 4, p.BackBufferHeight * 3 / 4,
+               kRed);
+  probe.Expect("a multisampled back buffer keeps the clear colour", p.BackBufferWidth * 3 / 4,
+               p.BackBufferHeight / 4, kBlue);
+}
+
 void CheckReset(Probe& probe) {
   D3DPRESENT_PARAMETERS& p = probe.params();
   p.BackBufferWidth = 800;
@@ -394,7 +544,11 @@ int main() {
   CheckLighting(probe);
   CheckBlending(probe);
   CheckScreenSpaceVertices(probe);
+  CheckSixteenBitFormats(probe);
+  CheckMipLevelsAndEviction(probe);
+  CheckIndexedDynamicBuffers(probe);
   CheckReset(probe);
+  CheckMultisampling(probe);
   std::printf("%d check(s) failed\n", probe.failures());
   return probe.failures() == 0 ? 0 : 1;
 }
