@@ -7,6 +7,7 @@
 
 #include "commands.h"
 #include "rallix_game.h"
+#include "rally_simulator.h"
 
 namespace {
 
@@ -152,6 +153,21 @@ TEST_F(GameCommands, RulesMessagesReachTheConsole) {
   game->StepBall(FrameInput{});
   EXPECT_EQ(std::string(LastLine().text), "Player2 scored a point!");
   EXPECT_EQ(LastLine().colour, 0xFFFFAAAAu);
+}
+
+TEST_F(GameCommands, GameObjectPlaysRalliesWithItsMessagesOnTheConsole) {
+  Start(0);
+  RallySimulator simulator(*game, 2, 5, 1.0f / 60.0f);
+  const SimulationReport report = simulator.Play(40);
+  EXPECT_EQ(report.problems, 0) << report.firstProblem;
+  EXPECT_EQ(report.rallies, 40);
+  int goalLines = 0;
+  for (const aruConsole::Line& line : game->GetLines()) {
+    const std::string text = line.text;
+    goalLines += text.find("scored a point!") != std::string::npos ||
+                 text.find("POWER POINT!") != std::string::npos;
+  }
+  EXPECT_EQ(goalLines, 40) << "one console line per goal";
 }
 
 }  // namespace

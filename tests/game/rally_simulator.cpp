@@ -23,7 +23,17 @@ bool Finite(const aruVector3& v) {
 
 }  // namespace
 
-RallySimulator::RallySimulator(int16_t difficulty, uint32_t seed, float dt) : random(seed) {
+RallySimulator::RallySimulator(int16_t difficulty, uint32_t seed, float dt)
+    : owned(std::make_unique<RallixMatch>()), match(*owned), random(seed) {
+  Configure(difficulty, seed, dt);
+}
+
+RallySimulator::RallySimulator(RallixMatch& driven, int16_t difficulty, uint32_t seed, float dt)
+    : match(driven), random(seed) {
+  Configure(difficulty, seed, dt);
+}
+
+void RallySimulator::Configure(int16_t difficulty, uint32_t seed, float dt) {
   match.SeedRandom(seed);
   match.difficulty = difficulty;
   frame.dt = dt;

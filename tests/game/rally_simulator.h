@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <random>
 #include <string>
 
@@ -27,6 +28,8 @@ struct SimulationReport {
 class RallySimulator {
  public:
   RallySimulator(int16_t difficulty, uint32_t seed, float dt);
+  // Drives the given match state, such as the game object's own, instead of a private one.
+  RallySimulator(RallixMatch& driven, int16_t difficulty, uint32_t seed, float dt);
 
   SimulationReport Play(int rallies);
   // One frame as the match scene runs it: mouse, computer, ball.
@@ -34,12 +37,14 @@ class RallySimulator {
   RallixMatch& Match() { return match; }
 
  private:
+  void Configure(int16_t difficulty, uint32_t seed, float dt);
   void StartNextMatch();
   POINT NearPaddleCursor();
   void CheckFrame(int32_t scoresBefore, uint32_t volleyBefore, int32_t powerShotsBefore);
   void Problem(const std::string& what);
 
-  RallixMatch match;
+  std::unique_ptr<RallixMatch> owned;
+  RallixMatch& match;
   std::mt19937 random;
   FrameInput frame;
   SimulationReport report;
