@@ -36,7 +36,7 @@ class aruFader {
   float GetAlpha() const { return alpha; }
   bool IsCovering() const { return covering; }
   bool IsRevealing() const { return revealing; }
-  const aruVB* GetQuad() const { return quad.get(); }
+  aruVB* GetQuad() { return quad.get(); }
 
  private:
   void WriteColours();
