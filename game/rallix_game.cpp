@@ -44,6 +44,11 @@ bool RallixGame::SetLevelPath(const char* path) {
   return true;
 }
 
+POINT RallixGame::ParkPoint() const {
+  if (IsFullScreen()) return POINT{LONG(GetScreenWidth() / 2), LONG(GetScreenHeight() / 2)};
+  return POINT{LONG(GetCentreX()), LONG(GetCentreY())};
+}
+
 // The menu textures every scene's GUI shares, each loaded through the texture pool.
 void RallixGame::PrepareSharedGUI() {
   aruGUI* shared = GetGUI();

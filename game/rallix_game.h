@@ -26,6 +26,9 @@ class RallixGame final : public ARU, public RallixMatch, public GameOptions {
 
   // The per-frame values the rules read from the engine.
   FrameInput MakeFrameInput();
+  // Where the mouse is parked between frames: the back buffer's centre in full screen, the
+  // engine's centre point in a window.
+  POINT ParkPoint() const;
 
   // The six match sounds, created by the match scene; a missing one is simply not played.
   aruSound* pingSound = nullptr;
