@@ -22,9 +22,33 @@ bool ReadWholeFile(const std::string& path, std::vector<uint8_t>* bytes) {
   return !file.bad();
 }
 
+// Larger than any texture a device offers; refused before the decoder allocates for it.
+constexpr uint32_t kMaxImageSide = 16384;
+
+uint32_t ReadBigEndian32(const std::vector<uint8_t>& bytes, size_t at) {
+  return uint32_t(bytes[at]) << 24 | uint32_t(bytes[at + 1]) << 16 | uint32_t(bytes[at + 2]) << 8 | bytes[at + 3];
+}
+
+uint32_t ReadLittleEndian32(const std::vector<uint8_t>& bytes, size_t at) {
+  return bytes[at] | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 | uint32_t(bytes[at + 3]) << 24;
+}
+
+// PNG and BMP headers can claim sizes of billions of pixels; the other formats' 16-bit sizes
+// are bounded by the decoder's own surface limit.
+bool ClaimsHugeSize(const std::vector<uint8_t>& bytes) {
+  if (bytes.size() >= 24 && bytes[0] == 0x89 && bytes[1] == 'P')
+    return ReadBigEndian32(bytes, 16) > kMaxImageSide || ReadBigEndian32(bytes, 20) > kMaxImageSide;
+  if (bytes.size() >= 26 && bytes[0] == 'B' && bytes[1] == 'M') {
+    auto height = int32_t(ReadLittleEndian32(bytes, 22));
+    return ReadLittleEndian32(bytes, 18) > kMaxImageSide || height > int32_t(kMaxImageSide) ||
+           height < -int32_t(kMaxImageSide);
+  }
+  return false;
+}
+
 // Decodes with the reader chosen by the content; TGA has no signature, so it is the last try.
 SDL_Surface* DecodeBytes(const std::vector<uint8_t>& bytes, D3DXIMAGE_FILEFORMAT* fileFormat) {
-  if (bytes.empty()) return nullptr;
+  if (bytes.empty() || ClaimsHugeSize(bytes)) return nullptr;
   SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (!stream) return nullptr;
   const char* type = "TGA";

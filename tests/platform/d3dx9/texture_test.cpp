@@ -155,6 +155,17 @@ TEST_F(TextureLoading, UndecodableMissingAndTruncatedFilesAreInvalidData) {
   EXPECT_EQ(D3DXGetImageInfoFromFileA(dir.Path("missing.png").c_str(), &info), D3DXERR_INVALIDDATA);
 }
 
+TEST_F(TextureLoading, HeadersClaimingHugeSizesAreRefusedBeforeDecoding) {
+  std::string png = image_files::Png(3, 2, Picture());
+  png.replace(16, 8, std::string("\x00\x01\x86\xA0\x00\x01\x86\xA0", 8));  // 100000 x 100000
+  std::string bmp = image_files::Bmp24(3, 2, Picture());
+  bmp.replace(18, 4, std::string("\xA0\x86\x01\x00", 4));
+  for (const std::string& path : {Save("huge.png", png), Save("huge.bmp", bmp)}) {
+    EXPECT_EQ(Load(path, D3DX_DEFAULT, 1, D3DFMT_UNKNOWN, 0), D3DXERR_INVALIDDATA) << path;
+    EXPECT_EQ(D3DXGetImageInfoFromFileA(path.c_str(), &info), D3DXERR_INVALIDDATA) << path;
+  }
+}
+
 TEST_F(TextureLoading, TextureLargerThanTheDeviceAllowsIsRefused) {
   D3DCAPS9 caps{};
   ASSERT_EQ(device->GetDeviceCaps(&caps), D3D_OK);
