@@ -28,6 +28,12 @@ void RemoveTestClock();
 // all; messages are only those posted by code). Read from ARU_VIDEO.
 bool IsHeadlessVideo();
 
+// Presses or releases a key as the keyboard would, for tests and headless runs: the key state
+// (GetAsyncKeyState) changes and WM_KEYDOWN/WM_KEYUP go to the focus window; TranslateMessage
+// makes the US-layout characters of the key. Use the sided keys (VK_LCONTROL, VK_LSHIFT,
+// VK_LMENU ...) for modifiers.
+void InjectKeyEvent(int virtualKey, bool down);
+
 // SIGINT and SIGTERM post WM_DESTROY to this window, so the game ends through its normal
 // shutdown path.
 void InstallTerminationHandler(HWND__* window);
