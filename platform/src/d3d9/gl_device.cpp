@@ -104,6 +104,7 @@ std::unique_ptr<TextureBacking> GlDevice::CreateTextureBacking(Texture& texture)
 // Framebuffers
 
 bool GlDevice::CreateFramebuffers(const D3DPRESENT_PARAMETERS& parameters) {
+  backBufferBound_ = false;
   GLsizei width = static_cast<GLsizei>(parameters.BackBufferWidth);
   GLsizei height = static_cast<GLsizei>(parameters.BackBufferHeight);
   samples_ = SampleCount(parameters);
@@ -138,6 +139,7 @@ bool GlDevice::CreateFramebuffers(const D3DPRESENT_PARAMETERS& parameters) {
 }
 
 void GlDevice::DestroyFramebuffers() {
+  backBufferBound_ = false;
   glBindFramebuffer(GL_FRAMEBUFFER, 0);
   for (Framebuffer* target : {&back_, &resolve_, &front_}) {
     if (target->framebuffer) glDeleteFramebuffers(1, &target->framebuffer);
@@ -171,8 +173,14 @@ bool GlDevice::WindowHidesDevice() {
 // ---------------------------------------------------------------------------------------------
 // Clearing and drawing
 
-void GlDevice::BackendClear(const D3DRECT& rect, DWORD flags, D3DCOLOR color, float z) {
+void GlDevice::BindBackBuffer() {
+  if (backBufferBound_) return;
   glBindFramebuffer(GL_FRAMEBUFFER, back_.framebuffer);
+  backBufferBound_ = true;
+}
+
+void GlDevice::BackendClear(const D3DRECT& rect, DWORD flags, D3DCOLOR color, float z) {
+  BindBackBuffer();
   GLint height = static_cast<GLint>(presentParameters().BackBufferHeight);
   state_.PrepareClear(rect.x1, height - rect.y2, rect.x2 - rect.x1, rect.y2 - rect.y1);
   GLbitfield mask = 0;
@@ -190,7 +198,7 @@ void GlDevice::BackendClear(const D3DRECT& rect, DWORD flags, D3DCOLOR color, fl
 }
 
 void GlDevice::BackendDraw(const DrawCall& call) {
-  glBindFramebuffer(GL_FRAMEBUFFER, back_.framebuffer);
+  BindBackBuffer();
   state_.ApplyForDraw(*this, call.layout);
   state_.BindVertices(*this, call.layout, call.vertices, call.stride);
   GLsizei count = static_cast<GLsizei>(call.elementCount);
@@ -209,6 +217,7 @@ void GlDevice::Blit(GLuint from, GLuint to, GLint toWidth, GLint toHeight, GLenu
   GLint width = static_cast<GLint>(presentParameters().BackBufferWidth);
   GLint height = static_cast<GLint>(presentParameters().BackBufferHeight);
   state_.DisableScissor();
+  backBufferBound_ = false;
   glBindFramebuffer(GL_READ_FRAMEBUFFER, from);
   glBindFramebuffer(GL_DRAW_FRAMEBUFFER, to);
   glBlitFramebuffer(0, 0, width, height, 0, 0, toWidth, toHeight, GL_COLOR_BUFFER_BIT, filter);
@@ -226,13 +235,13 @@ HRESULT GlDevice::BackendPresent() {
                                                                                                         : GL_LINEAR);
     SDL_GL_SwapWindow(window_);
   }
-  glBindFramebuffer(GL_FRAMEBUFFER, back_.framebuffer);
   return D3D_OK;
 }
 
 void GlDevice::ReadFramebuffer(GLuint framebuffer, BYTE* pixels, UINT pitch) {
   GLint width = static_cast<GLint>(presentParameters().BackBufferWidth);
   GLint height = static_cast<GLint>(presentParameters().BackBufferHeight);
+  backBufferBound_ = false;
   glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   // GL's rows run bottom-up; surfaces hold the top row first.
@@ -241,7 +250,6 @@ void GlDevice::ReadFramebuffer(GLuint framebuffer, BYTE* pixels, UINT pitch) {
     glReadPixels(0, height - 1 - y, width, 1, GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, row);
     for (GLint x = 0; x < width; ++x) row[x * 4 + 3] = 0xFF;
   }
-  glBindFramebuffer(GL_FRAMEBUFFER, back_.framebuffer);
 }
 
 void GlDevice::ReadBackBuffer(BYTE* pixels, UINT pitch) {

@@ -46,6 +46,8 @@ class GlDevice final : public DeviceBase {
   void ApplyWindowMode(const D3DPRESENT_PARAMETERS& parameters);
   void ReadFramebuffer(GLuint framebuffer, BYTE* pixels, UINT pitch);
   void Blit(GLuint from, GLuint to, GLint toWidth, GLint toHeight, GLenum filter);
+  // Binds the back buffer for drawing and reading unless it already is.
+  void BindBackBuffer();
 
   SDL_Window* window_;
   SDL_GLContext context_;
@@ -55,6 +57,7 @@ class GlDevice final : public DeviceBase {
   Framebuffer resolve_;  // single-sample copy of a multisampled back buffer, for reading
   Framebuffer front_;    // the last presented picture
   GLsizei samples_ = 0;
+  bool backBufferBound_ = false;
 };
 
 }  // namespace platform::d3d9

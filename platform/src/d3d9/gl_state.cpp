@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <string>
 
 namespace platform::d3d9 {
 
@@ -27,8 +26,7 @@ float AsFloat(DWORD bits) {
 }
 
 void ReportValue(const char* family, DWORD value) {
-  std::string text = std::string(family) + " value " + std::to_string(value) + " is not supported; using the default";
-  ReportOnce(text.c_str());
+  ReportUnsupported(family, value, "drawn with the default");
 }
 
 GLenum CompareFunction(DWORD value) {
@@ -252,10 +250,8 @@ void GlState::ApplyRasterState(const DeviceBase& device) {
   for (DWORD state : {D3DRS_FOGENABLE, D3DRS_STENCILENABLE, D3DRS_CLIPPLANEENABLE, D3DRS_VERTEXBLEND,
                       D3DRS_POINTSPRITEENABLE, D3DRS_SCISSORTESTENABLE, D3DRS_SEPARATEALPHABLENDENABLE}) {
     const StateInfo* info = FindRenderState(state);
-    if (device.renderState(state) != info->defaultValue) {
-      std::string text = std::string("D3DRS_") + info->name + " is not supported and has no effect";
-      ReportOnce(text.c_str());
-    }
+    DWORD value = device.renderState(state);
+    if (value != info->defaultValue) ReportUnsupported(info->name, value, "the render state has no effect");
   }
 }
 

@@ -39,7 +39,10 @@ DWORD DefaultStageState(DWORD stage, DWORD type);
 const StateInfo* FindSamplerState(DWORD type);
 DWORD DefaultSamplerState(DWORD type);
 
-// Writes "d3d9: <what>" to standard error the first time this exact text is seen.
+// Writes "d3d9: <what>" to standard error the first time this text (a string constant) is
+// reported. Allocates only on that first report, so drawing code may call it every frame.
 void ReportOnce(const char* what);
+// Writes "d3d9: <name> = <value> is not supported; <consequence>" once per name and value.
+void ReportUnsupported(const char* name, DWORD value, const char* consequence);
 
 }  // namespace platform::d3d9
