@@ -1,7 +1,11 @@
-// The intro scene: the first scene the game runs.
+// The intro scene, the first screen of the game, and the small helpers every menu scene shares:
+// the game object behind the engine pointer, the F10 key, scene changes and the menu music.
 #pragma once
 
 #include "core/scene.h"
+
+class RallixGame;
+class aruMP3;
 
 class scene0 : public aruScene {
  public:
@@ -9,3 +13,25 @@ class scene0 : public aruScene {
   HRESULT Initialize() override;
   HRESULT Render() override;
 };
+
+namespace menus {
+
+// The process-wide engine as the game object (the engine of this program is always one).
+RallixGame& Game();
+
+// F10 in every menu: pause, then switch between full screen and a window.
+void FullScreenKey();
+HRESULT BindFullScreenKey();
+
+// Asks for the next scene; a change already pending that was never started is dropped, so two
+// callbacks firing in one frame do not leak a scene.
+void ChangeTo(aruScene* next);
+void GoToMainMenu();
+void GoToCredits();
+
+// Loads and starts a music file when the music option is on; logs a failure to the console.
+void StartMusic(aruMP3& music, const char* fileName);
+// The per-frame upkeep while the music option is on.
+void KeepMusic(aruMP3& music);
+
+}  // namespace menus

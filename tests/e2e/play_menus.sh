@@ -1,0 +1,95 @@
+#!/usr/bin/env bash
+# The menu scenes under Xvfb, driven as a player would with xdotool: a click skips the intro,
+# the main menu's New Game and then Easy lead to the pick screen, Back returns to the menu and
+# Escape ends the program. Checks the log's scene changes and that each screenshot shows a
+# picture (not one flat colour). Skips (77) without xvfb-run, xdotool or ImageMagick.
+set -u
+run_dir=$1
+game="$run_dir/rallix-game"
+for tool in xvfb-run xdotool import convert; do
+  command -v $tool >/dev/null || { echo "skip: $tool is missing"; exit 77; }
+done
+[ -x "$game" ] || { echo "no game at $game"; exit 1; }
+[ -d "$run_dir/base" ] || { echo "no game data at $run_dir/base"; exit 1; }
+
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+cp -r "$run_dir/base" "$work/base"
+rm -f "$work/base/errlog.html"
+printf '[ARU]\nIsSetup=1\nFullScreen=0\n\n[Pong]\nMusic=0\nSFX=1\nGUIS=4.000000\n' > "$work/base/config.cfg"
+shots=${MENU_SHOTS_DIR:-$work/shots}
+mkdir -p "$shots"
+
+cat > "$work/drive.sh" <<'INNER'
+set -u
+game=$1; work=$2; shots=$3
+log="$work/base/errlog.html"
+fail() { echo "FAIL: $*"; kill $pid 2>/dev/null; exit 1; }
+scenes() { grep -o 'Initialized scene ' "$log" 2>/dev/null | wc -l; }
+wait_scenes() {  # wait_scenes <count> <seconds>
+  for _ in $(seq 1 $(( $2 * 10 ))); do
+    [ "$(scenes)" -ge "$1" ] && return 0
+    kill -0 $pid 2>/dev/null || return 1
+    sleep 0.1
+  done
+  return 1
+}
+# A screenshot must hold a picture: more than one colour over the screen.
+shot() {
+  import -window root "$shots/$1.png" || fail "no screenshot $1"
+  local colours
+  colours=$(convert "$shots/$1.png" -format '%k' info:)
+  [ "$colours" -gt 16 ] || fail "screenshot $1 is blank ($colours colours)"
+  echo "screenshot $1: $colours colours"
+}
+# The menu cursor moves by the mouse's offset from the window centre times 0.4 (GUI
+# sensitivity 4 on a 1280-pixel-wide back buffer): push it into the bottom-left corner, then
+# move it to (x, y) of the 1280 x 1024 screen, y up.
+cursor_to() {
+  for _ in $(seq 1 12); do xdotool mousemove_relative -- -200 200; sleep 0.06; done
+  local dx=$(( $1 * 10 / 4 )) dy=$(( $2 * 10 / 4 ))
+  while [ $dx -gt 0 ] || [ $dy -gt 0 ]; do
+    local sx=$(( dx > 100 ? 100 : dx )) sy=$(( dy > 100 ? 100 : dy ))
+    xdotool mousemove_relative -- $sx -$sy
+    dx=$(( dx - sx )); dy=$(( dy - sy ))
+    sleep 0.06
+  done
+  sleep 0.3
+}
+click() { xdotool click 1; sleep 0.2; }
+
+(cd "$work" && exec "$game") > "$work/out.txt" 2>&1 &
+pid=$!
+wait_scenes 1 30 || { cat "$work/out.txt"; fail "the intro did not start"; }
+window=$(xdotool search --sync --name "Quillmark Rallix" | head -1)
+[ -n "$window" ] || fail "no game window"
+xdotool windowactivate "$window" 2>/dev/null; xdotool windowfocus "$window" 2>/dev/null
+sleep 1.5
+shot intro
+click
+wait_scenes 2 10 || fail "a click during the intro did not open the main menu"
+sleep 1.5  # the splash picture fades in over one second
+shot menu
+cursor_to 640 580; click  # New Game
+sleep 0.5
+shot difficulty
+cursor_to 640 580; click  # Easy, at the same place
+wait_scenes 3 10 || fail "Easy did not open the pick screen"
+sleep 1.5
+shot pick
+cursor_to 50 50; click    # Back
+wait_scenes 4 10 || fail "Back on the pick screen did not return to the main menu"
+sleep 1.5
+xdotool key Escape
+for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
+kill -0 $pid 2>/dev/null && fail "Escape on the main menu did not end the program"
+wait $pid || fail "exit status $?"
+echo "scene changes: $(scenes)"
+INNER
+
+export ALSOFT_DRIVERS=null SDL_AUDIODRIVER=dummy
+unset ARU_VIDEO SDL_VIDEODRIVER
+xvfb-run -a -s '-screen 0 1280x1024x24' bash "$work/drive.sh" "$game" "$work" "$shots"
+status=$?
+[ $status -eq 0 ] || { echo "--- game output"; tail -n 30 "$work/out.txt"; }
+exit $status
