@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string>
 
+#include "demo.h"
 #include "memory_usage.h"
 #include "rallix_game.h"
 #include "scenes/scene0.h"
@@ -62,7 +63,9 @@ int main(int argc, char** argv) {
   if (SUCCEEDED(game->Initialize(params))) {
     platform::InstallTerminationHandler(game->GetWindow());
     LogMemoryUsage(*game);
-    game->Run(new scene0(game));
+    InstallAttractMode(*game);
+    aruScene* attractStart = StartAttractRun(*game);
+    game->Run(attractStart != nullptr ? attractStart : new scene0(game));
   }
 
   delete game;

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The project's one entry point for people and CI.
 #   rallix.sh play   install what is missing, build, prepare build/run/ and start the game there
+#                    (without a display: one headless attract-mode match, saving pictures)
 #   rallix.sh test   install what is missing, build with the sanitizers, run the whole test suite
 #   rallix.sh build  install what is missing and build build/run/ without starting anything
 set -euo pipefail
@@ -20,6 +21,16 @@ case "${1:-play}" in
     build build RelWithDebInfo
     cd build/run
     shift || true
+    if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+      # No display: one short attract-mode match on the offscreen driver, with pictures.
+      shots="$PWD/base/shots/demo"
+      mkdir -p "$shots"
+      echo "No display found: playing one computer-against-computer match headless."
+      status=0
+      SDL_VIDEODRIVER=offscreen ARU_DEMO=1 ARU_DEMO_SHOTS="$shots" ./rallix-game "$@" || status=$?
+      echo "Pictures of the match and the results are in $shots"
+      exit $status
+    fi
     exec ./rallix-game "$@"
     ;;
   build)

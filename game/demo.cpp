@@ -1,0 +1,155 @@
+// Attract mode: the computer's near paddle, the "demo" command, the counted run of ARU_DEMO with
+// its pictures and frame-time figures, and the results wrapper that leads to the next match.
+#include "demo.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+
+#include "commands.h"
+#include "rallix_game.h"
+#include "scenes/scene2.h"
+
+AttractMode attractMode;
+
+namespace {
+
+float Approach(float value, float target, float step) {
+  if (value < target) return value + step > target ? target : value + step;
+  if (value > target) return value - step < target ? target : value - step;
+  return value;
+}
+
+void DemoCommand() {
+  auto* game = static_cast<RallixGame*>(g_engine);
+  attractMode.enabled = !attractMode.enabled;
+  game->aruConsole::Print(attractMode.enabled ? "Attract mode on: the computer plays both paddles."
+                                              : "Attract mode off.",
+                          0xFFFFFFFF);
+}
+
+int32_t matchesPlayed = 0;
+
+}  // namespace
+
+int32_t ParseMatchCount(const char* text) {
+  if (text == nullptr || *text == '\0') return 0;
+  char* end = nullptr;
+  errno = 0;
+  const long value = std::strtol(text, &end, 10);
+  if (errno != 0 || *end != '\0' || value < 1 || value > 100000) return 0;
+  return int32_t(value);
+}
+
+bool ReadAttractEnvironment() {
+  const char* count = std::getenv("ARU_DEMO");
+  const char* shots = std::getenv("ARU_DEMO_SHOTS");
+  const char* bench = std::getenv("ARU_BENCH");
+  attractMode.shotFolder = shots != nullptr ? shots : "";
+  attractMode.bench = bench != nullptr && bench[0] != '\0' && bench[0] != '0';
+  if (count == nullptr) return false;
+  attractMode.matchesLeft = ParseMatchCount(count);
+  if (attractMode.matchesLeft == 0) {
+    std::fprintf(stderr, "rallix-game: ARU_DEMO=%s is not a number of matches; starting normally\n",
+                 count);
+    return false;
+  }
+  attractMode.enabled = true;
+  return true;
+}
+
+void InstallAttractMode(RallixGame& game) {
+  game.Bind("demo", 0, DemoCommand, false);
+  commandScenes.match = [](RallixGame* owner) -> aruScene* { return new scene2(owner); };
+}
+
+aruScene* StartAttractRun(RallixGame& game) {
+  if (!ReadAttractEnvironment()) return nullptr;
+  game.selectedLevel = game.currentLevel;
+  game.BeginSelectedLevel();
+  std::snprintf(game.opponentName, sizeof game.opponentName, "%s", "CPU");
+  std::printf("rallix-game: attract mode, %d match(es) from level %d\n", attractMode.matchesLeft,
+              game.currentLevel);
+  std::fflush(stdout);
+  return new scene2(&game);
+}
+
+void MoveNearPaddleByComputer(RallixMatch& match, const FrameInput& frame) {
+  if (!match.IsActive(frame)) return;
+  const float step = frame.dt * match.aiSpeed;
+  const aruVector3& target = match.playerTarget.IsZero() ? match.ball.position : match.playerTarget;
+  match.playerPaddle.x = std::clamp(Approach(match.playerPaddle.x, target.x, step), match.minX,
+                                    match.maxX);
+  match.playerPaddle.y = std::clamp(Approach(match.playerPaddle.y, target.y, step), match.minY,
+                                    match.maxY);
+  match.paddleStep.Set(0.0f, 0.0f, 0.0f);
+  match.xPow = std::max(match.xPow - 100.0f * frame.dt, 180.0f);
+  match.yPow = std::max(match.yPow - 100.0f * frame.dt, 180.0f);
+}
+
+bool DemoShouldServe(const RallixMatch& match, uint32_t nowMs, uint32_t matchStartMs) {
+  return match.awaitingServe && !match.paused && nowMs - matchStartMs >= demoServeDelayMs;
+}
+
+bool DemoNextMatch() {
+  ++matchesPlayed;
+  if (attractMode.matchesLeft <= 0) return true;
+  --attractMode.matchesLeft;
+  return attractMode.matchesLeft > 0;
+}
+
+double FrameTimes::Median() {
+  if (samples.empty()) return 0.0;
+  auto middle = samples.begin() + samples.size() / 2;
+  std::nth_element(samples.begin(), middle, samples.end());
+  return *middle;
+}
+
+std::string DemoShotPath(const char* name, int32_t matchNumber) {
+  if (attractMode.shotFolder.empty()) return "";
+  return attractMode.shotFolder + "/" + name + std::to_string(matchNumber) + ".bmp";
+}
+
+DemoResultsScene::DemoResultsScene(RallixGame* game, aruScene* inner)
+    : aruScene(game), game(game), inner(inner) {}
+
+DemoResultsScene::~DemoResultsScene() { delete inner; }
+
+HRESULT DemoResultsScene::Initialize() {
+  startTick = GetTickCount();
+  return inner->Initialize();
+}
+HRESULT DemoResultsScene::RestoreDeviceObjects() { return inner->RestoreDeviceObjects(); }
+HRESULT DemoResultsScene::InvalidateDeviceObjects() { return inner->InvalidateDeviceObjects(); }
+HRESULT DemoResultsScene::PreRender() { return inner->PreRender(); }
+HRESULT DemoResultsScene::Destroy() { return inner->Destroy(); }
+
+HRESULT DemoResultsScene::Render() {
+  const HRESULT result = inner->Render();
+  if (leaving || game->IsSceneChangePending()) return result;
+  const uint32_t elapsed = GetTickCount() - startTick;
+  // The picture is of the previous frame's front buffer, so wait until the screen has settled.
+  if (!shotTaken && elapsed >= demoResultsMs / 2) {
+    shotTaken = true;
+    const std::string path = DemoShotPath("results", matchesPlayed + 1);
+    if (!path.empty()) {
+      if (game->ScreenShotTo(path.c_str())) {
+        std::printf("rallix-game: results picture saved to %s\n", path.c_str());
+      } else {
+        std::printf("rallix-game: could not save the results picture %s\n", path.c_str());
+      }
+      std::fflush(stdout);
+    }
+  }
+  if (elapsed < demoResultsMs) return result;
+  leaving = true;
+  if (DemoNextMatch()) {
+    game->selectedLevel = game->currentLevel;
+    game->BeginSelectedLevel();
+    game->ChangeScene(new scene2(game));
+  } else {
+    game->Quit();
+  }
+  return result;
+}

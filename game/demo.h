@@ -1,0 +1,93 @@
+// Attract mode: the computer plays the near paddle too. The console command "demo" toggles it;
+// ARU_DEMO=N starts the program straight in a match, plays N matches from the current level and
+// difficulty and then quits through the normal path. ARU_DEMO_SHOTS=<folder> saves a picture of
+// each match and of its results there; ARU_BENCH=1 prints frame-time figures of each match.
+#pragma once
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "core/scene.h"
+#include "match.h"
+
+class RallixGame;
+
+struct AttractMode {
+  bool enabled = false;     // the computer moves the near paddle
+  int32_t matchesLeft = 0;  // a counted run from ARU_DEMO; 0 when none
+  std::string shotFolder;   // ARU_DEMO_SHOTS
+  bool bench = false;       // ARU_BENCH
+  std::chrono::steady_clock::time_point programStart = std::chrono::steady_clock::now();
+  bool firstFrameReported = false;
+};
+extern AttractMode attractMode;
+
+// How long the attract mode waits before it serves, and how long it shows the results.
+constexpr uint32_t demoServeDelayMs = 1000;
+constexpr uint32_t demoResultsMs = 3000;
+
+// Reads ARU_DEMO, ARU_DEMO_SHOTS and ARU_BENCH. Returns true when a counted run starts; a value
+// that is not a positive number starts nothing and says so on stderr.
+bool ReadAttractEnvironment();
+int32_t ParseMatchCount(const char* text);
+
+// Binds "demo" (toggle) and lets "jumpto" reach the match scene.
+void InstallAttractMode(RallixGame& game);
+// With ARU_DEMO set: the current level begins at once and its match scene is returned, to be run
+// instead of the intro. Null otherwise.
+aruScene* StartAttractRun(RallixGame& game);
+
+// One frame of the computer's near paddle: toward the predicted arrival at the near end (or the
+// ball when there is none) at no more than the far paddle's own speed, within the paddle limits.
+// The return factors stay at those of a still mouse.
+void MoveNearPaddleByComputer(RallixMatch& match, const FrameInput& frame);
+// True when the attract mode should serve now: the match waits for the serve, is not paused and
+// has waited demoServeDelayMs since it started.
+bool DemoShouldServe(const RallixMatch& match, uint32_t nowMs, uint32_t matchStartMs);
+
+// What follows the results screen of a counted run: the next match, or nothing when the run is
+// over (the caller then quits). Counts the finished match.
+bool DemoNextMatch();
+
+// Frame times of one match, kept in a buffer reserved before the match so recording allocates
+// nothing.
+class FrameTimes {
+ public:
+  void Reserve(size_t count) { samples.reserve(count); }
+  void Clear() { samples.clear(); }
+  void Add(double seconds) {
+    if (samples.size() < samples.capacity()) samples.push_back(float(seconds));
+  }
+  size_t Count() const { return samples.size(); }
+  // The median in seconds; 0 without samples. Reorders the samples.
+  double Median();
+
+ private:
+  std::vector<float> samples;
+};
+
+// Wraps another scene (the results screen) in a counted run: forwards every slot, saves a
+// picture when asked, and after demoResultsMs starts the next match or quits.
+class DemoResultsScene : public aruScene {
+ public:
+  DemoResultsScene(RallixGame* game, aruScene* inner);
+  ~DemoResultsScene() override;
+  HRESULT Initialize() override;
+  HRESULT RestoreDeviceObjects() override;
+  HRESULT InvalidateDeviceObjects() override;
+  HRESULT Render() override;
+  HRESULT Destroy() override;
+  HRESULT PreRender() override;
+
+ private:
+  RallixGame* game;
+  aruScene* inner;
+  uint32_t startTick = 0;
+  bool shotTaken = false;
+  bool leaving = false;
+};
+
+// The picture file of the attract mode: "<folder>/<name>.bmp". Empty when no folder was given.
+std::string DemoShotPath(const char* name, int32_t matchNumber);

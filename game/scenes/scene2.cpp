@@ -1,0 +1,588 @@
+// The single-player match scene: loads the level's look, builds the arena, paddles, ball,
+// crosshair, splats and sounds, binds the match keys, and each frame moves the paddles, sets the
+// camera, draws the arena and the HUD and steps the ball until a side has won.
+#include "scenes/scene2.h"
+
+#include <d3d9.h>
+#include <dinput.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <numbers>
+
+#include "commands.h"
+#include "core/ini_file.h"
+#include "core/sound.h"
+#include "rallix_game.h"
+#include "services/font.h"
+#include "services/gui.h"
+#include "services/mesh.h"
+#include "services/vb.h"
+
+#if __has_include("scenes/scene1.h")
+#include "scenes/scene1.h"
+#define RALLIX_HAS_MENU_SCENE 1
+#else
+#include "scenes/scene0.h"
+#endif
+#if __has_include("scenes/scene3.h")
+#include "scenes/scene3.h"
+#define RALLIX_HAS_RESULTS_SCENE 1
+#endif
+
+namespace {
+
+constexpr float kPi = std::numbers::pi_v<float>;
+constexpr const char* kTextureFolder = ".\\base\\tex\\";
+constexpr const char* kSplatTextures[scene2::splatCount] = {
+    ".\\base\\tex\\goal.tex", ".\\base\\tex\\reflect.tex", ".\\base\\tex\\part2.tex",
+    ".\\base\\tex\\part2.tex", ".\\base\\tex\\boom.tex"};
+
+// The crosshair's turn, shared by every match.
+float crosshairAngle = 0.0f;
+
+RallixGame* Game() { return static_cast<RallixGame*>(g_engine); }
+
+GoalSplat* Splat(RallixGame* game, int index) {
+  GoalSplat* splats[scene2::splatCount] = {&game->goalSplat, &game->hitSplat, &game->sideSplat,
+                                           &game->floorSplat, &game->powerSplat};
+  return splats[index];
+}
+
+void RotationY(float angle, float out[16]) {
+  const float c = std::cos(angle), s = std::sin(angle);
+  const float m[16] = {c, 0, -s, 0, 0, 1, 0, 0, s, 0, c, 0, 0, 0, 0, 1};
+  std::memcpy(out, m, sizeof m);
+}
+void RotationX(float angle, float out[16]) {
+  const float c = std::cos(angle), s = std::sin(angle);
+  const float m[16] = {1, 0, 0, 0, 0, c, s, 0, 0, -s, c, 0, 0, 0, 0, 1};
+  std::memcpy(out, m, sizeof m);
+}
+void RotationZ(float angle, float out[16]) {
+  const float c = std::cos(angle), s = std::sin(angle);
+  const float m[16] = {c, s, 0, 0, -s, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+  std::memcpy(out, m, sizeof m);
+}
+
+// A square of the given side in the x-y plane, centred on the origin, facing -z, as a strip.
+void MakeSquare(float side, D3DCOLOR colour, aruNVertex out[4]) {
+  const float h = side * 0.5f;
+  out[0] = {-h, h, 0, 0, 0, -1, colour, 0, 0};
+  out[1] = {h, h, 0, 0, 0, -1, colour, 1, 0};
+  out[2] = {-h, -h, 0, 0, 0, -1, colour, 0, 1};
+  out[3] = {h, -h, 0, 0, 0, -1, colour, 1, 1};
+}
+
+void ScaleMesh(aruCMesh* mesh) {
+  const float half[16] = {0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 1};
+  mesh->Transform(half);
+}
+
+// Replaces every subset texture of the mesh by the skin.
+void Reskin(RallixGame* game, aruCMesh* mesh, int32_t skin, bool releaseOwn) {
+  int32_t* textures = mesh->GetTextures();
+  if (textures == nullptr) return;
+  for (uint32_t i = 0; i < mesh->GetSubsetCount(); ++i) {
+    if (releaseOwn && textures[i] >= 0 && textures[i] != skin) game->ReleaseTexture(textures[i]);
+    textures[i] = skin;
+  }
+}
+
+// The match keys.
+void ServeKey() {
+  RallixGame* game = Game();
+  game->Serve(GetTickCount());
+}
+void EscapeKey() {
+#ifdef RALLIX_HAS_MENU_SCENE
+  g_engine->ChangeScene(new scene1(g_engine));
+#else
+  g_engine->ChangeScene(new scene0(g_engine));
+#endif
+}
+void FullScreenKey() {
+  Game()->paused = 1;
+  g_engine->ToggleFullScreen();
+}
+void PauseKey() { Game()->paused = Game()->paused ? 0 : 1; }
+void ScreenShotKey() {
+  RallixGame* game = Game();
+  game->paused = 1;
+  if (game->screenshotSound != nullptr) game->screenshotSound->Play(false);
+  game->ScreenShot();
+}
+void CameraKey() { CycleCameraAndPrint(*Game()); }
+
+template <typename T>
+void DeleteAndClear(T*& object) {
+  delete object;
+  object = nullptr;
+}
+
+}  // namespace
+
+scene2::scene2(ARU* engine) : aruScene(engine), game(static_cast<RallixGame*>(engine)) {}
+
+void scene2::MakeArenaVertices(const float scale[3], aruNVertex out[20]) {
+  const float x = 3.0f * scale[0], y = 3.0f * scale[1], z = 3.0f * scale[2];
+  const D3DCOLOR white = 0xFFFFFFFF;
+  // Far end: the right half of the map.
+  out[0] = {-x, y, z, 0, 0, -1, white, 0.5f, 0};
+  out[1] = {x, y, z, 0, 0, -1, white, 1, 0};
+  out[2] = {-x, -y, z, 0, 0, -1, white, 0.5f, 1};
+  out[3] = {x, -y, z, 0, 0, -1, white, 1, 1};
+  // The long faces: the left half, u from 0 at the near end to 0.5 at the far end.
+  struct Face {
+    float ax, ay, bx, by;  // the two long edges, across the face
+    float nx, ny;          // normal, into the box
+  };
+  const Face faces[4] = {
+      {-x, -y, x, -y, 0, 1},   // floor
+      {-x, y, x, y, 0, -1},    // ceiling
+      {-x, y, -x, -y, 1, 0},   // left
+      {x, y, x, -y, -1, 0}};   // right
+  for (int f = 0; f < 4; ++f) {
+    aruNVertex* v = out + 4 + 4 * f;
+    const Face& face = faces[f];
+    v[0] = {face.ax, face.ay, -z, face.nx, face.ny, 0, white, 0, 0};
+    v[1] = {face.ax, face.ay, z, face.nx, face.ny, 0, white, 0.5f, 0};
+    v[2] = {face.bx, face.by, -z, face.nx, face.ny, 0, white, 0, 1};
+    v[3] = {face.bx, face.by, z, face.nx, face.ny, 0, white, 0.5f, 1};
+  }
+}
+
+HRESULT scene2::Initialize() {
+  if (aruGUI* gui = game->GetGUI()) {
+    gui->Clear();
+    gui->SetSoundsEnabled(game->soundEffects != 0);
+  }
+  LoadLevelLook();
+  font = new aruFont(game);
+  font->Create("Verdana", 26, false, false, false);
+  CreateSounds();
+  for (int i = 0; i < splatCount; ++i) {
+    Splat(game, i)->texture = game->LoadTexture(kSplatTextures[i]);
+    splatQuads[i] = new aruVB(game);
+    splatQuads[i]->SetTexture(Splat(game, i)->texture);
+  }
+  BuildSplatQuads();
+  PlaceListener();
+  if (FAILED(BindMatchKeys())) return E_FAIL;
+
+  game->StartMatch();
+  startTick = GetTickCount();
+  Announce();
+  game->SetShowRecent(true);
+
+  const size_t reserve = attractMode.bench ? size_t(1) << 20 : 0;
+  frameTimes.Reserve(reserve);
+  logicTimes.Reserve(reserve);
+  return 0;
+}
+
+void scene2::LoadLevelLook() {
+  const LevelCatalog& catalog = game->catalog;
+  char value[1024];
+  const int32_t level = game->currentLevel;
+
+  playerMesh = new aruCMesh(game);
+  playerMesh->LoadX(catalog.paddleModelPath.c_str(), kTextureFolder);
+  ScaleMesh(playerMesh);
+  opponentMesh = new aruCMesh(game);
+  catalog.ReadLevelString(level, "Paddle", value, sizeof value, "");
+  opponentMesh->LoadX(value, kTextureFolder);
+  ScaleMesh(opponentMesh);
+  catalog.ReadLevelString(level, "Opp", value, sizeof value, "");
+  game->opponentSkinTexture = game->LoadTexture(value);
+  // A match entered without the pick screen (attract mode, "jumpto") still wears the saved skin.
+  if (game->playerSkinTexture < 0) {
+    char key[32];
+    std::snprintf(key, sizeof key, "Skin%d", catalog.skinNumber);
+    if (catalog.ReadGameString(key, value, sizeof value)) {
+      game->playerSkinTexture = game->LoadTexture(value);
+    }
+  }
+  Reskin(game, playerMesh, game->playerSkinTexture, true);
+  Reskin(game, opponentMesh, game->opponentSkinTexture, true);
+
+  arena = new aruVB(game);
+  arena->SetPrimitiveType(D3DPT_TRIANGLESTRIP);
+  crosshair = new aruVB(game);
+  crosshair->SetPrimitiveType(D3DPT_TRIANGLESTRIP);
+  crosshairShown = level == 1 || game->showCrosshair;
+  catalog.ReadLevelString(level, "map", value, sizeof value, "");
+  arenaTexture = arena->SetTexture(game->LoadTexture(value));
+  if (crosshairShown) crosshair->SetTexture(game->LoadTexture(".\\base\\tex\\crosshair.tex"));
+  BuildArena();
+  BuildCrosshair();
+
+  catalog.ReadLevelString(level, "ball", value, sizeof value, "");
+  game->ball.position.Set(0.0f, 0.0f, 0.0f);
+  game->ball.texture = game->LoadTexture(value);
+  ballMesh = new aruCMesh(game);
+  ballMesh->CreateSphere(PlayBall::radius, PlayBall::sphereSlices, PlayBall::sphereStacks,
+                         game->ball.texture, true);
+}
+
+void scene2::CreateSounds() {
+  aruSound** sounds[matchSoundCount] = {&game->pingSound,  &game->pongSound,
+                                        &game->scoreSound, &game->wallSound,
+                                        &game->powerSound, &game->screenshotSound};
+  static constexpr const char* keys[matchSoundCount] = {"PingSound", "PongSound", "ScoreSound",
+                                                        "WallSound", "PowerSound", "ScreenShot"};
+  for (int i = 0; i < matchSoundCount; ++i) {
+    const bool use3D = game->sound3D && i < matchSoundCount - 1;
+    *sounds[i] = new aruSound(game, use3D);
+    if (!game->soundEffects) continue;
+    char path[1024];
+    if (game->catalog.ReadGameString(keys[i], path, sizeof path)) (*sounds[i])->Load(path);
+  }
+  const aruVector3* places[5] = {&game->playerPaddle, &game->opponentPaddle, &game->ball.position,
+                                 &game->ball.position, &game->ball.position};
+  for (int i = 0; i < 5; ++i) {
+    if (IDirectSound3DBuffer8* buffer = (*sounds[i])->Get3DBuffer()) {
+      buffer->SetPosition(places[i]->x, places[i]->y, places[i]->z, DS3D_IMMEDIATE);
+    }
+  }
+}
+
+void scene2::PlaceListener() {
+  aruAudio* audio = game->GetAudio();
+  IDirectSound3DListener* listener = audio != nullptr ? audio->GetListener() : nullptr;
+  if (listener == nullptr) return;
+  game->DirectSoundResult(listener->SetDistanceFactor(1.0f, DS3D_DEFERRED));
+  game->DirectSoundResult(listener->SetRolloffFactor(0.2f, DS3D_DEFERRED));
+  game->DirectSoundResult(listener->SetPosition(0.0f, 0.0f, -250.0f, DS3D_DEFERRED));
+  game->DirectSoundResult(
+      listener->SetOrientation(0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 0.0f, DS3D_DEFERRED));
+  game->DirectSoundResult(listener->SetVelocity(0.0f, 0.0f, 0.0f, DS3D_DEFERRED));
+  game->DirectSoundResult(listener->CommitDeferredSettings());
+}
+
+HRESULT scene2::BindMatchKeys() {
+  if (FAILED(game->BindMouseButton(0, ServeKey, 0))) return E_FAIL;
+  if (FAILED(game->BindKey(DIK_ESCAPE, EscapeKey, 100))) return E_FAIL;
+  if (FAILED(game->BindKey(DIK_F10, FullScreenKey, 1000))) return E_FAIL;
+  if (FAILED(game->BindKey(DIK_SPACE, PauseKey, 200))) return E_FAIL;
+  if (FAILED(game->BindKey(DIK_S, ScreenShotKey, 2000))) return E_FAIL;
+  game->BindKey(DIK_C, CameraKey, 1000);
+  return 0;
+}
+
+void scene2::Announce() {
+  char name[1024];
+  game->catalog.ReadLevelString(game->currentLevel, "Name", name, sizeof name, "");
+  game->aruConsole::Printf(0xFF00FF00, "Level %d: %s", game->currentLevel, name);
+  game->aruConsole::Printf(0xFFFFFFFF, "%d goals wins it. May the best paddle win!",
+                           game->goalsToWin);
+  game->catalog.ReadLevelString(game->currentLevel, "opn", game->opponentName, 255, "CPU");
+  if (!game->towardOpponent) {
+    game->aruConsole::Printf(0xFF0000FF, "You serve %s. Click when ready!", game->playerName);
+  } else {
+    game->aruConsole::Printf(0xFFFF0000, "%s serves. Click when ready!", game->opponentName);
+  }
+}
+
+void scene2::BuildArena() {
+  if (arena == nullptr) return;
+  const float scale[3] = {game->arenaScale.x, game->arenaScale.y, game->arenaScale.z};
+  aruNVertex vertices[20];
+  MakeArenaVertices(scale, vertices);
+  arena->Create(20, 2, vertices);
+  game->BuildCollisionTriangles();
+}
+
+void scene2::BuildCrosshair() {
+  if (crosshair == nullptr || !crosshairShown) return;
+  aruNVertex vertices[4];
+  MakeSquare(0.5f, game->Is32Bit() ? 0xFFFFFFFF : 0xAAFFFFFF, vertices);
+  crosshair->Create(4, 2, vertices);
+}
+
+void scene2::BuildSplatQuads() {
+  for (int i = 0; i < splatCount; ++i) {
+    if (splatQuads[i] == nullptr) continue;
+    aruNVertex vertices[4];
+    MakeSquare(Splat(game, i)->size, game->Is32Bit() ? 0xFFFFFFFF : 0xAAFFFFFF, vertices);
+    splatQuads[i]->Create(4, 2, vertices);
+  }
+}
+
+void scene2::RestoreMeshes() {
+  if (ballMesh != nullptr) {
+    ballMesh->Reload();
+    Reskin(game, ballMesh, game->ball.texture, false);
+  }
+  if (playerMesh != nullptr) {
+    playerMesh->Reload();
+    ScaleMesh(playerMesh);
+    Reskin(game, playerMesh, game->playerSkinTexture, false);
+  }
+  if (opponentMesh != nullptr) {
+    opponentMesh->Reload();
+    ScaleMesh(opponentMesh);
+    Reskin(game, opponentMesh, game->opponentSkinTexture, false);
+  }
+}
+
+HRESULT scene2::RestoreDeviceObjects() {
+  BuildArena();
+  BuildCrosshair();
+  BuildSplatQuads();
+  RestoreMeshes();
+  if (font != nullptr) font->Restore();
+  return 0;
+}
+
+HRESULT scene2::InvalidateDeviceObjects() {
+  for (aruVB* quad : {crosshair, arena}) {
+    if (quad != nullptr) quad->Release();
+  }
+  for (aruVB* quad : splatQuads) {
+    if (quad != nullptr) quad->Release();
+  }
+  for (aruCMesh* mesh : {ballMesh, playerMesh, opponentMesh}) {
+    if (mesh != nullptr) mesh->Release();
+  }
+  if (font != nullptr) font->Invalidate();
+  return 0;
+}
+
+void scene2::SetCamera() {
+  const aruVector3& paddle = game->playerPaddle;
+  float eye[3] = {0.0f, 0.0f, -19.2f};
+  float at[3] = {0.0f, 0.0f, 0.0f};
+  if (game->cameraMode == 1 || game->cameraMode == 2) {
+    eye[0] = paddle.x;
+    eye[1] = paddle.y;
+    eye[2] = game->cameraMode == 1 ? paddle.z : paddle.z - 5.0f;
+    at[0] = paddle.x;
+    at[1] = paddle.y;
+  }
+  game->SetView(eye[0], eye[1], eye[2], at[0], at[1], at[2], 0.0f, 1.0f, 0.0f, 1.0f, 1000.0f,
+                kPi / 4.0f, 1.25f);
+  // The 2-D pass of the previous frame turned depth testing off.
+  game->Apply();
+}
+
+void scene2::DrawArena() {
+  IDirect3DDevice9* device = game->GetDevice();
+  aruMatrix world;
+  world.Identity();
+  game->SetWorldTransform(world);
+  device->SetRenderState(D3DRS_LIGHTING, FALSE);
+  device->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR);
+  device->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR);
+  // Seen from inside, whichever way the faces wind.
+  game->SetCullMode(D3DCULL_NONE);
+  for (int face = 0; face < arenaFaceCount; ++face) arena->Draw(4 * face, 2);
+  game->SetCullMode(D3DCULL_CCW);
+  device->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
+  device->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
+}
+
+void scene2::DrawMeshAt(aruCMesh* mesh, const float rotation[16], float x, float y, float z) {
+  aruMatrix world;
+  world.Identity();
+  if (rotation != nullptr) world.Multiply(rotation);
+  world.Translate(x, y, z);
+  game->SetWorldTransform(world);
+  mesh->Draw();
+}
+
+void scene2::DrawBall() {
+  float spin[16], tilt[16];
+  RotationY(game->ball.spinAngle, spin);
+  RotationZ(kPi / 4.0f, tilt);
+  aruMatrix rotation;
+  rotation.Identity();
+  rotation.Multiply(spin);
+  rotation.Multiply(tilt);
+  const aruVector3& at = game->ball.position;
+  DrawMeshAt(ballMesh, rotation.m, at.x, at.y, at.z);
+  game->ball.Spin();
+}
+
+void scene2::DrawCrosshair(float dt) {
+  const aruVector3& velocity = game->ball.velocity;
+  if (!game->towardOpponent && !velocity.IsZero() && !game->playerTarget.IsZero()) {
+    float turn[16];
+    RotationZ(crosshairAngle, turn);
+    aruMatrix world;
+    world.Identity();
+    world.Multiply(turn);
+    world.Translate(game->playerTarget.x, game->playerTarget.y, game->playerTarget.z);
+    game->SetWorldTransform(world);
+    crosshair->Draw();
+  }
+  crosshairAngle += dt * 3.24f;
+  if (crosshairAngle >= 6.28f) crosshairAngle = 0.0f;
+}
+
+void scene2::DrawSplats(uint32_t now) {
+  // goal, power and hit face the player; the floor and side splats are turned onto their walls.
+  static constexpr int flatOrder[3] = {0, 4, 1};
+  float rotation[16];
+  auto draw = [&](int index, const float* turn) {
+    const GoalSplat* splat = Splat(game, index);
+    if (!splat->IsVisible(now)) return;
+    const float growth = splat->Growth(now);
+    aruMatrix world;
+    world.Identity();
+    world.Scale(growth, growth, 1.0f);
+    if (turn != nullptr) world.Multiply(turn);
+    world.Translate(splat->centre.x, splat->centre.y, splat->centre.z);
+    game->SetWorldTransform(world);
+    splatQuads[index]->Draw();
+  };
+  for (int index : flatOrder) draw(index, nullptr);
+  game->SetCullMode(D3DCULL_NONE);
+  RotationX(kPi / 2.0f, rotation);
+  draw(3, rotation);
+  RotationY(kPi / 2.0f, rotation);
+  draw(2, rotation);
+  game->SetCullMode(D3DCULL_CCW);
+}
+
+void scene2::DrawHUD() {
+  if (game->showText) {
+    font->DrawTextf(nullptr, 0.0f, font->LineHeight(2.75f), 0xFFFFFFFF, "%s's Score: %d",
+                    game->playerName, game->playerScore);
+    font->DrawTextf(nullptr, 0.0f, font->LineHeight(1.75f), 0xFFFFFFFF, "%s's Score: %d",
+                    game->opponentName, game->opponentScore);
+    if (game->GetShowFPS() || debugMode != 0) {
+      font->DrawTextf(nullptr, 0.0f, font->LineHeight(3.75f), 0xFFFFFFFF, "FPS: %3.1f",
+                      game->GetFPS());
+    }
+    if (game->aruConsole::IsOpen() || game->paused) {
+      font->DrawText(nullptr, 400.0f, 512.0f, 0xFFFFFFFF, "Paused! Press Space...");
+    }
+  }
+  game->aruConsole::Draw();
+}
+
+HRESULT scene2::Render() {
+  const auto frameStart = std::chrono::steady_clock::now();
+  const FrameInput frame = game->MakeFrameInput();
+  const bool active = game->IsActive(frame);
+  if (active) {
+    if (attractMode.enabled) {
+      MoveNearPaddleByComputer(*game, frame);
+      if (DemoShouldServe(*game, frame.tickMs, startTick)) game->Serve(frame.tickMs);
+    } else {
+      game->MovePlayerPaddle(frame, game->ParkPoint());
+    }
+    game->MoveComputerPaddle(frame);
+  }
+  SetCamera();
+  DrawArena();
+  float farTurn[16];
+  RotationY(kPi, farTurn);
+  DrawMeshAt(opponentMesh, farTurn, game->opponentPaddle.x, game->opponentPaddle.y,
+             game->opponentPaddle.z);
+  if (active) game->StepBall(frame);
+  DrawBall();
+  if (crosshairShown) DrawCrosshair(frame.dt);
+  DrawMeshAt(playerMesh, nullptr, game->playerPaddle.x, game->playerPaddle.y,
+             game->playerPaddle.z);
+  aruMatrix identity;
+  identity.Identity();
+  game->SetWorldTransform(identity);
+  if (game->showSplats) DrawSplats(frame.tickMs);
+  game->Begin2D();
+  DrawHUD();
+
+  if (attractMode.enabled) {
+    if (attractMode.bench) {
+      logicTimes.Add(std::chrono::duration<double>(std::chrono::steady_clock::now() - frameStart)
+                         .count());
+    }
+    RecordFrame();
+  }
+
+  if (game->IsMatchOver() && !game->IsSceneChangePending()) {
+    if (attractMode.enabled) {
+      std::printf("rallix-game: match over: %s %d, %s %d\n", game->playerName, game->playerScore,
+                  game->opponentName, game->opponentScore);
+      std::fflush(stdout);
+    }
+    if (attractMode.bench && frameTimes.Count() > 0) {
+      const double frameMedian = frameTimes.Median();
+      const double logicMedian = logicTimes.Median();
+      std::printf(
+          "rallix-game: bench: match at %.0fx%.0f, %zu frames, median frame %.3f ms (%.0f fps), "
+          "median scene work %.3f ms\n",
+          game->GetScreenWidth(), game->GetScreenHeight(), frameTimes.Count(), frameMedian * 1e3,
+          frameMedian > 0 ? 1.0 / frameMedian : 0.0, logicMedian * 1e3);
+      std::fflush(stdout);
+    }
+#ifdef RALLIX_HAS_RESULTS_SCENE
+    aruScene* results = new scene3(game);
+#else
+    aruScene* results = nullptr;
+#endif
+    if (results != nullptr && attractMode.matchesLeft > 0) {
+      results = new DemoResultsScene(game, results);
+    }
+    if (results != nullptr) {
+      game->ChangeScene(results);
+    } else if (attractMode.matchesLeft > 0) {
+      // Without a results screen a counted run goes straight on.
+      if (DemoNextMatch()) {
+        game->ChangeScene(new scene2(game));
+      } else {
+        game->Quit();
+      }
+    }
+  }
+  return 0;
+}
+
+// Attract mode: the first frame's start-up time, the match picture and the frame times.
+void scene2::RecordFrame() {
+  const auto now = std::chrono::steady_clock::now();
+  if (!attractMode.firstFrameReported) {
+    attractMode.firstFrameReported = true;
+    std::printf("rallix-game: first match frame %.0f ms after start\n",
+                std::chrono::duration<double, std::milli>(now - attractMode.programStart).count());
+    std::fflush(stdout);
+  }
+  if (attractMode.bench && hasLastFrame) {
+    frameTimes.Add(std::chrono::duration<double>(now - lastFrame).count());
+  }
+  lastFrame = now;
+  hasLastFrame = true;
+  // The picture is taken a few seconds into the rally, once the ball is in play.
+  if (!matchShotTaken && !game->awaitingServe && GetTickCount() - game->serveTime >= 2500) {
+    matchShotTaken = true;
+    static int32_t matchNumber = 0;
+    const std::string path = DemoShotPath("match", ++matchNumber);
+    if (!path.empty()) {
+      const bool saved = game->ScreenShotTo(path.c_str());
+      std::printf(saved ? "rallix-game: match picture saved to %s\n"
+                        : "rallix-game: could not save the match picture %s\n",
+                  path.c_str());
+      std::fflush(stdout);
+    }
+  }
+}
+
+HRESULT scene2::Destroy() {
+  DeleteAndClear(crosshair);
+  DeleteAndClear(arena);
+  for (aruVB*& quad : splatQuads) DeleteAndClear(quad);
+  DeleteAndClear(ballMesh);
+  DeleteAndClear(playerMesh);
+  DeleteAndClear(opponentMesh);
+  DeleteAndClear(font);
+  DeleteAndClear(game->pingSound);
+  DeleteAndClear(game->pongSound);
+  DeleteAndClear(game->scoreSound);
+  DeleteAndClear(game->wallSound);
+  DeleteAndClear(game->powerSound);
+  DeleteAndClear(game->screenshotSound);
+  game->SetShowRecent(false);
+  return 0;
+}
