@@ -26,10 +26,11 @@ LRESULT CALLBACK ViewerWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// Windowed on the desktop's format; IsSetup = 1 so no configuration tool is offered.
+// Windowed; an A8R8G8B8 back-buffer setting, the format the front-buffer copy accepts; IsSetup = 1
+// so no configuration tool is offered.
 bool WriteSettings(const std::string& path) {
   std::ofstream file(path);
-  file << "[ARU]\nAdapter=0\nDevice=1\nFormat=22\nBackBuffer=22\nFullScreen=0\nResolution=-1\nHasPure=0\n"
+  file << "[ARU]\nAdapter=0\nDevice=1\nFormat=22\nBackBuffer=21\nFullScreen=0\nResolution=-1\nHasPure=0\n"
           "UseAA=0\nSamples=0\nQuality1=0\nShowFPS=0\nFilter=2\nIsSetup=1\n";
   return file.good();
 }
