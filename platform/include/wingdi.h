@@ -151,7 +151,8 @@ BOOL WINAPI DeleteDC(HDC dc);
 HBITMAP WINAPI CreateDIBSection(HDC dc, const BITMAPINFO* info, UINT usage, VOID** bits, HANDLE section,
                                 DWORD offset);
 // Height < 0: character height in pixels (em size); > 0: cell height (ascent + descent);
-// 0: a default size. The face is matched through the system's font configuration; an unknown
+// 0: a default size. Width, escapement and orientation must be 0 (no stretched or rotated
+// text: NULL otherwise). The face is matched through the system's font configuration; an unknown
 // face falls back to the closest installed one.
 HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
                          DWORD underline, DWORD strikeOut, DWORD charSet, DWORD outPrecision,

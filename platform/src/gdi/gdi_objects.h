@@ -37,6 +37,7 @@ struct Font : GdiObject {
   std::unique_ptr<FontFace> face;
   bool antialiased = true;
   bool underline = false;
+  bool strikeOut = false;
 };
 
 struct DeviceContext : GdiObject {

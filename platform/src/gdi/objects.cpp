@@ -136,10 +136,11 @@ HBITMAP WINAPI CreateDIBSection(HDC /*dc*/, const BITMAPINFO* info, UINT usage, 
   return reinterpret_cast<HBITMAP>(bitmap);
 }
 
-HFONT WINAPI CreateFontA(int height, int /*width*/, int /*escapement*/, int /*orientation*/, int weight, DWORD italic,
-                         DWORD underline, DWORD /*strikeOut*/, DWORD /*charSet*/, DWORD /*outPrecision*/,
+HFONT WINAPI CreateFontA(int height, int width, int escapement, int orientation, int weight, DWORD italic,
+                         DWORD underline, DWORD strikeOut, DWORD /*charSet*/, DWORD /*outPrecision*/,
                          DWORD /*clipPrecision*/, DWORD quality, DWORD /*pitchAndFamily*/, LPCSTR faceName) {
   if (height == INT32_MIN || std::abs(height) > kMaxFontPixels) return nullptr;
+  if (width != 0 || escapement != 0 || orientation != 0) return nullptr;  // no stretched or rotated text
   int emHeight = height < 0 ? -height : 0;
   int cellHeight = height > 0 ? height : (height == 0 ? kDefaultCellHeight : 0);
   std::unique_ptr<FontFace> face = FontFace::Open(faceName, weight, italic != 0, emHeight, cellHeight);
@@ -149,6 +150,7 @@ HFONT WINAPI CreateFontA(int height, int /*width*/, int /*escapement*/, int /*or
   font->face = std::move(face);
   font->antialiased = quality != NONANTIALIASED_QUALITY;
   font->underline = underline != 0;
+  font->strikeOut = strikeOut != 0;
   return reinterpret_cast<HFONT>(font);
 }
 

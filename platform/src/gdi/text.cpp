@@ -45,6 +45,10 @@ void DrawGlyph(Bitmap* bitmap, const RECT& clip, const GlyphImage& glyph, int pe
   }
 }
 
+void DrawLine(Bitmap* bitmap, const RECT& clip, const RECT& box, int y, uint32_t colour) {
+  FillRect(bitmap, Intersect({box.left, y, box.right, y + 1}, clip), colour);
+}
+
 int TextWidth(FontFace* face, LPCSTR text, UINT count, const INT* dx) {
   int width = 0;
   for (UINT i = 0; i < count; ++i) width += dx ? dx[i] : face->Advance(static_cast<unsigned char>(text[i]));
@@ -100,10 +104,11 @@ BOOL WINAPI ExtTextOutA(HDC handle, int x, int y, UINT options, const RECT* rect
     if (face->Render(character, font->antialiased, &glyph)) DrawGlyph(bitmap, clip, glyph, penX, baseline, colour);
     penX += dx ? dx[i] : face->Advance(character);
   }
+  // Lines one pixel thick: the underline below the baseline, the strike-out at a third of the ascent.
   if (font->underline) {
-    int line = std::min(baseline + std::max(1, face->descent() / 3), int(box.bottom) - 1);
-    FillRect(bitmap, Intersect({box.left, line, box.right, line + 1}, clip), colour);
+    DrawLine(bitmap, clip, box, std::min(baseline + std::max(1, face->descent() / 3), int(box.bottom) - 1), colour);
   }
+  if (font->strikeOut) DrawLine(bitmap, clip, box, baseline - face->ascent() / 3, colour);
   return TRUE;
 }
 

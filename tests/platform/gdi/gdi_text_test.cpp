@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <vector>
 
 #include "windows.h"
 
@@ -113,6 +114,33 @@ TEST_F(GdiText, UnknownFaceFallsBackToAnInstalledOne) {
   EXPECT_GT(size.cx, 40);
   EXPECT_GT(size.cy, 20);
   EXPECT_TRUE(DeleteObject(fallback));
+}
+
+TEST_F(GdiText, UnderlineAndStrikeOutDrawLinesAcrossTheCell) {
+  HFONT lined = CreateFontA(-25, 0, 0, 0, FW_NORMAL, FALSE, TRUE, TRUE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                            CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH, "Verdana");
+  ASSERT_NE(lined, nullptr);
+  SelectObject(dc, lined);
+  ASSERT_TRUE(ExtTextOutA(dc, 0, 0, 0, nullptr, "  ", 2, nullptr));  // spaces: only the lines show
+  std::vector<int> litRows;
+  for (int y = 0; y < kHeight; ++y)
+    if (pixels[y * kWidth + 3] != 0) litRows.push_back(y);
+  ASSERT_EQ(litRows.size(), 2u);
+  EXPECT_LT(litRows[0], 23);  // the strike-out above the baseline
+  EXPECT_GE(litRows[1], 23);  // the underline below it
+  EXPECT_EQ(pixels[litRows[0] * kWidth + 15], 0x00FFFFFFu);
+  EXPECT_EQ(pixels[litRows[0] * kWidth + 16], 0u);  // two spaces are 16 pixels wide
+  SelectObject(dc, font);
+  EXPECT_TRUE(DeleteObject(lined));
+}
+
+TEST_F(GdiText, RotatedOrStretchedFontsAreRefused) {
+  EXPECT_EQ(CreateFontA(-25, 0, 900, 900, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH, "Verdana"),
+            nullptr);
+  EXPECT_EQ(CreateFontA(-25, 30, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                        CLIP_DEFAULT_PRECIS, ANTIALIASED_QUALITY, VARIABLE_PITCH, "Verdana"),
+            nullptr);
 }
 
 TEST_F(GdiText, GlyphLandsInsideItsCellAtTheTopLeftReference) {
