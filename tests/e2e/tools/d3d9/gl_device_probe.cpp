@@ -517,6 +517,76 @@ void CheckMultisampling(Probe& probe) {
                p.BackBufferHeight / 4, kBlue);
 }
 
+void CheckShadingAndAlphaTest(Probe& probe) {
+  for (DWORD mode : {D3DSHADE_FLAT, D3DSHADE_GOURAUD}) {
+    probe.Frame([&](IDirect3DDevice9* device) {
+      Use2D(device, 640, 480);
+      device->SetRenderState(D3DRS_SHADEMODE, mode);
+      ColourVertex triangle[3] = {{0, 0, 0, kRed}, {320, 480, 0, kGreen}, {640, 0, 0, 0xFF0000FF}};
+      device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+      device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, triangle, sizeof(ColourVertex));
+      device->SetRenderState(D3DRS_SHADEMODE, D3DSHADE_GOURAUD);
+    });
+    if (mode == D3DSHADE_FLAT) {
+      probe.Expect("flat shading takes the first vertex's colour", 320, 300, kRed, 2);
+    } else {
+      probe.Expect("Gouraud shading blends the vertex colours", 320, 320, 0xFF555555, 24);
+    }
+  }
+  probe.Frame([](IDirect3DDevice9* device) {
+    Use2D(device, 640, 480);
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, TRUE);
+    device->SetRenderState(D3DRS_ALPHAFUNC, D3DCMP_GREATER);
+    device->SetRenderState(D3DRS_ALPHAREF, 0x80);
+    ColourVertex faint[4] = {{0, 0, 0, 0x40FFFFFF}, {0, 480, 0, 0x40FFFFFF}, {320, 0, 0, 0x40FFFFFF},
+                             {320, 480, 0, 0x40FFFFFF}};
+    ColourVertex strong[4] = {{320, 0, 0, 0xC0FFFFFF}, {320, 480, 0, 0xC0FFFFFF}, {640, 0, 0, 0xC0FFFFFF},
+                              {640, 480, 0, 0xC0FFFFFF}};
+    device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, faint, sizeof(ColourVertex));
+    device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, strong, sizeof(ColourVertex));
+    device->SetRenderState(D3DRS_ALPHATESTENABLE, FALSE);
+  });
+  probe.Expect("alpha test drops pixels at or under the reference", 160, 240, kBlue);
+  probe.Expect("alpha test keeps pixels over the reference", 480, 240, kWhite);
+}
+
+void CheckSpecular(Probe& probe) {
+  for (BOOL specular : {FALSE, TRUE}) {
+    probe.Frame([&](IDirect3DDevice9* device) {
+      D3DMATRIX identity = Identity(), projection = PerspectiveFov(0.785398f, 640.0f / 480.0f, 1.0f, 100.0f);
+      device->SetTransform(D3DTS_WORLD, &identity);
+      device->SetTransform(D3DTS_VIEW, &identity);
+      device->SetTransform(D3DTS_PROJECTION, &projection);
+      device->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+      device->SetRenderState(D3DRS_LIGHTING, TRUE);
+      device->SetRenderState(D3DRS_AMBIENT, 0);
+      device->SetRenderState(D3DRS_SPECULARENABLE, specular);
+      D3DMATERIAL9 material{};
+      material.Diffuse = D3DCOLORVALUE{0.5f, 0.0f, 0.0f, 1.0f};
+      material.Specular = D3DCOLORVALUE{0.0f, 0.5f, 0.0f, 1.0f};
+      material.Power = 10.0f;
+      device->SetMaterial(&material);
+      D3DLIGHT9 light{};
+      light.Type = D3DLIGHT_DIRECTIONAL;
+      light.Diffuse = light.Specular = D3DCOLORVALUE{1.0f, 1.0f, 1.0f, 1.0f};
+      light.Direction = D3DVECTOR{0.0f, 0.0f, 1.0f};
+      device->SetLight(0, &light);
+      device->LightEnable(0, TRUE);
+      LitVertex quad[4] = {{-1, -1, 5, 0, 0, -1, 0, 0}, {-1, 1, 5, 0, 0, -1, 0, 0}, {1, -1, 5, 0, 0, -1, 0, 0},
+                           {1, 1, 5, 0, 0, -1, 0, 0}};
+      device->SetFVF(0x112);
+      device->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(LitVertex));
+      device->LightEnable(0, FALSE);
+      device->SetRenderState(D3DRS_LIGHTING, FALSE);
+      device->SetRenderState(D3DRS_SPECULARENABLE, FALSE);
+    });
+    // Specular is computed at the vertices, about 15 degrees off the viewing axis: 0.5 * 0.91.
+    probe.Expect(specular ? "SPECULARENABLE adds the highlight" : "without SPECULARENABLE only diffuse shows", 320,
+                 240, specular ? 0xFF807400 : 0xFF800000, 12);
+  }
+}
+
 void CheckReset(Probe& probe) {
   D3DPRESENT_PARAMETERS& p = probe.params();
   p.BackBufferWidth = 800;
@@ -547,6 +617,8 @@ int main() {
   CheckSixteenBitFormats(probe);
   CheckMipLevelsAndEviction(probe);
   CheckIndexedDynamicBuffers(probe);
+  CheckShadingAndAlphaTest(probe);
+  CheckSpecular(probe);
   CheckReset(probe);
   CheckMultisampling(probe);
   std::printf("%d check(s) failed\n", probe.failures());
