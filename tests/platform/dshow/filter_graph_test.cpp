@@ -26,34 +26,6 @@ std::string TempPath(const char* name) { return ::testing::TempDir() + name; }
 
 std::wstring Wide(const std::string& text) { return std::wstring(text.begin(), text.end()); }
 
-void WriteLittle(std::ofstream& out, uint32_t value, int bytes) {
-  for (int i = 0; i < bytes; ++i) out.put(static_cast<char>((value >> (8 * i)) & 0xFF));
-}
-
-// A canonical WAV file, with an extra chunk before "data" when asked.
-void WriteWave(const std::string& path, WORD channels, WORD bits, DWORD rate, const std::vector<BYTE>& data,
-               bool extraChunk = false) {
-  std::ofstream out(path, std::ios::binary);
-  out.write("RIFF", 4);
-  WriteLittle(out, static_cast<uint32_t>(36 + data.size() + (extraChunk ? 12 : 0)), 4);
-  out.write("WAVEfmt ", 8);
-  WriteLittle(out, 16, 4);
-  WriteLittle(out, WAVE_FORMAT_PCM, 2);
-  WriteLittle(out, channels, 2);
-  WriteLittle(out, rate, 4);
-  WriteLittle(out, rate * channels * bits / 8, 4);
-  WriteLittle(out, channels * bits / 8, 2);
-  WriteLittle(out, bits, 2);
-  if (extraChunk) {
-    out.write("LIST", 4);
-    WriteLittle(out, 3, 4);
-    out.write("abc\0", 4);  // odd size, padded
-  }
-  out.write("data", 4);
-  WriteLittle(out, static_cast<uint32_t>(data.size()), 4);
-  out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
-}
-
 class FilterGraphTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -190,7 +162,7 @@ TEST_F(FilterGraphTest, DataSizeBeyondTheFileIsCutAtTheEnd) {
   WriteWave(path, 1, 16, kRate, Tone16(1, 4410, 8000.0));
   std::fstream patch(path, std::ios::binary | std::ios::in | std::ios::out);
   patch.seekp(40);
-  WriteLittle(reinterpret_cast<std::ofstream&>(patch), 0x7FFFFFF0u, 4);
+  WriteLittle(patch, 0x7FFFFFF0u, 4);
   patch.close();
   ASSERT_EQ(Render(path), S_OK);
   REFTIME length = 0.0;

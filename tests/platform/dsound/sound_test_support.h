@@ -5,6 +5,8 @@
 #include <dsound.h>
 
 #include <cmath>
+#include <fstream>
+#include <string>
 #include <vector>
 
 namespace sound_test {
@@ -67,6 +69,35 @@ inline std::vector<BYTE> Tone16(WORD channels, DWORD frames, double amplitude) {
     }
   }
   return bytes;
+}
+
+inline void WriteLittle(std::ostream& out, uint32_t value, int bytes) {
+  for (int i = 0; i < bytes; ++i) out.put(static_cast<char>((value >> (8 * i)) & 0xFF));
+}
+
+// A canonical 44-byte-header WAV file; with extraChunk a LIST chunk sits before "data" (the
+// header is then no longer canonical).
+inline void WriteWave(const std::string& path, WORD channels, WORD bits, DWORD rate, const std::vector<BYTE>& data,
+                      bool extraChunk = false, WORD formatTag = WAVE_FORMAT_PCM) {
+  std::ofstream out(path, std::ios::binary);
+  out.write("RIFF", 4);
+  WriteLittle(out, static_cast<uint32_t>(36 + data.size() + (extraChunk ? 12 : 0)), 4);
+  out.write("WAVEfmt ", 8);
+  WriteLittle(out, 16, 4);
+  WriteLittle(out, formatTag, 2);
+  WriteLittle(out, channels, 2);
+  WriteLittle(out, rate, 4);
+  WriteLittle(out, rate * channels * bits / 8, 4);
+  WriteLittle(out, channels * bits / 8, 2);
+  WriteLittle(out, bits, 2);
+  if (extraChunk) {
+    out.write("LIST", 4);
+    WriteLittle(out, 3, 4);
+    out.write("abc\0", 4);  // odd size, padded
+  }
+  out.write("data", 4);
+  WriteLittle(out, static_cast<uint32_t>(data.size()), 4);
+  out.write(reinterpret_cast<const char*>(data.data()), static_cast<std::streamsize>(data.size()));
 }
 
 }  // namespace sound_test
