@@ -190,4 +190,21 @@ TEST_F(NullDeviceTest, BackBufferIsARenderTargetThatCannotBeLocked) {
   back->Release();
 }
 
+TEST_F(NullDeviceTest, TexturesAnswerAsBaseTexturesAndResourcesButNotAsSurfaces) {
+  IDirect3DTexture9* texture = nullptr;
+  ASSERT_EQ(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &texture, nullptr), D3D_OK);
+  IDirect3DBaseTexture9* base = nullptr;
+  ASSERT_EQ(texture->QueryInterface(IID_IDirect3DBaseTexture9, reinterpret_cast<void**>(&base)), S_OK);
+  EXPECT_EQ(base->GetLevelCount(), 1u);
+  EXPECT_EQ(base->GetType(), D3DRTYPE_TEXTURE);
+  base->Release();
+  IDirect3DSurface9* surface = nullptr;
+  EXPECT_EQ(texture->QueryInterface(IID_IDirect3DSurface9, reinterpret_cast<void**>(&surface)), E_NOINTERFACE);
+  IDirect3DDevice9* owner = nullptr;
+  ASSERT_EQ(texture->GetDevice(&owner), D3D_OK);
+  EXPECT_EQ(owner, device);
+  owner->Release();
+  EXPECT_EQ(texture->Release(), 0u);
+}
+
 }  // namespace

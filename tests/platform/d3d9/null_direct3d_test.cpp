@@ -154,4 +154,37 @@ TEST_F(NullDirect3DTest, WindowedDeviceOfSizeZeroTakesTheDesktopSize) {
   EXPECT_EQ(device->Release(), 0u);
 }
 
+TEST_F(NullDirect3DTest, CheckDeviceFormatKnowsTexturesDepthBuffersAndRenderTargets) {
+  const UINT a = D3DADAPTER_DEFAULT;
+  for (D3DFORMAT format : {D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A4R4G4B4, D3DFMT_R5G6B5, D3DFMT_A1R5G5B5}) {
+    EXPECT_EQ(d3d->CheckDeviceFormat(a, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, format), D3D_OK);
+  }
+  EXPECT_EQ(d3d->CheckDeviceFormat(a, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_TEXTURE, D3DFMT_DXT1),
+            D3DERR_NOTAVAILABLE);
+  EXPECT_EQ(d3d->CheckDeviceFormat(a, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, 0, D3DRTYPE_VOLUMETEXTURE, D3DFMT_A8R8G8B8),
+            D3DERR_NOTAVAILABLE);
+  EXPECT_EQ(d3d->CheckDeviceFormat(a, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE,
+                                   D3DFMT_D16),
+            D3D_OK);
+  EXPECT_EQ(d3d->CheckDeviceFormat(a, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DUSAGE_DEPTHSTENCIL, D3DRTYPE_SURFACE,
+                                   D3DFMT_A8R8G8B8),
+            D3DERR_NOTAVAILABLE);
+  EXPECT_EQ(d3d->CheckDeviceFormat(a, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DUSAGE_RENDERTARGET, D3DRTYPE_TEXTURE,
+                                   D3DFMT_A8R8G8B8),
+            D3DERR_NOTAVAILABLE);  // textures cannot be rendered to
+  EXPECT_EQ(d3d->CheckDepthStencilMatch(a, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_D16), D3D_OK);
+  EXPECT_EQ(d3d->CheckDepthStencilMatch(a, D3DDEVTYPE_HAL, D3DFMT_X8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_R5G6B5),
+            D3DERR_NOTAVAILABLE);
+}
+
+TEST_F(NullDirect3DTest, QueryInterfaceAnswersOnlyForTheObjectsInterfaces) {
+  IUnknown* unknown = nullptr;
+  ASSERT_EQ(d3d->QueryInterface(IID_IDirect3D9, reinterpret_cast<void**>(&unknown)), S_OK);
+  EXPECT_EQ(unknown, static_cast<IUnknown*>(d3d));
+  unknown->Release();
+  void* none = &none;
+  EXPECT_EQ(d3d->QueryInterface(IID_IDirect3DDevice9, &none), E_NOINTERFACE);
+  EXPECT_EQ(none, nullptr);
+}
+
 }  // namespace
