@@ -3,7 +3,6 @@
 #include "scenes/scene0.h"
 
 #include "commands.h"
-#include "core/sound.h"
 #include "rallix_game.h"
 #include "scenes/scene1.h"
 #include "scenes/scene3.h"
@@ -45,18 +44,6 @@ void ChangeTo(aruScene* next) {
 
 void GoToMainMenu() { ChangeTo(new scene1(g_engine)); }
 void GoToCredits() { ChangeTo(new scene4(g_engine)); }
-
-void StartMusic(aruMP3& music, const char* fileName) {
-  RallixGame& game = Game();
-  if (!game.music) return;
-  if (FAILED(music.Load(fileName)) || FAILED(music.Play())) {
-    game.aruConsole::Printf(0xFFFF0000, "Could not play the music %s", fileName);
-  }
-}
-
-void KeepMusic(aruMP3& music) {
-  if (Game().music) music.KeepLooping();
-}
 
 }  // namespace menus
 

@@ -1,11 +1,10 @@
 // The intro scene, the first screen of the game, and the small helpers every menu scene shares:
-// the game object behind the engine pointer, the F10 key, scene changes and the menu music.
+// the game object behind the engine pointer, the F10 key, and scene changes.
 #pragma once
 
 #include "core/scene.h"
 
 class RallixGame;
-class aruMP3;
 
 class scene0 : public aruScene {
  public:
@@ -28,10 +27,5 @@ HRESULT BindFullScreenKey();
 void ChangeTo(aruScene* next);
 void GoToMainMenu();
 void GoToCredits();
-
-// Loads and starts a music file when the music option is on; logs a failure to the console.
-void StartMusic(aruMP3& music, const char* fileName);
-// The per-frame upkeep while the music option is on.
-void KeepMusic(aruMP3& music);
 
 }  // namespace menus

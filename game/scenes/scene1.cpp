@@ -105,6 +105,18 @@ void ShowButtons(aruGUI& gui, int first, int last) {
 
 namespace menus {
 
+void StartMusic(aruMP3& music, const char* fileName) {
+  RallixGame& game = Game();
+  if (!game.music) return;
+  if (FAILED(music.Load(fileName)) || FAILED(music.Play())) {
+    game.aruConsole::Printf(0xFFFF0000, "Could not play the music %s", fileName);
+  }
+}
+
+void KeepMusic(aruMP3& music) {
+  if (Game().music) music.KeepLooping();
+}
+
 float RaiseGuiSensitivity(float value) { return value < 10 ? value + 1 : 1; }
 float LowerGuiSensitivity(float value) { return value > 1 ? value - 1 : 10; }
 float RaiseGameSensitivity(float value) {

@@ -23,6 +23,11 @@ class scene1 : public aruScene {
 
 namespace menus {
 
+// Loads and starts a music file when the music option is on; logs a failure to the console.
+void StartMusic(aruMP3& music, const char* fileName);
+// The per-frame upkeep while the music option is on.
+void KeepMusic(aruMP3& music);
+
 // The four sensitivity arrows: the GUI value cycles through 1 … 10, the game value through
 // 0.006 … 0.015 in steps of 0.001.
 float RaiseGuiSensitivity(float value);

@@ -7,6 +7,7 @@
 
 #include "rallix_game.h"
 #include "scenes/scene0.h"
+#include "scenes/scene1.h"
 #include "services/fader.h"
 #include "services/gui.h"
 #if __has_include("scenes/scene2.h")

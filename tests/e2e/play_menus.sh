@@ -5,6 +5,7 @@
 # picture (not one flat colour). Skips (77) without xvfb-run, xdotool or ImageMagick.
 set -u
 run_dir=$1
+source_dir=${2:-$(cd "$(dirname "$0")/../.." && pwd)}
 game="$run_dir/rallix-game"
 for tool in xvfb-run xdotool import convert; do
   command -v $tool >/dev/null || { echo "skip: $tool is missing"; exit 77; }
@@ -34,12 +35,17 @@ wait_scenes() {  # wait_scenes <count> <seconds>
   done
   return 1
 }
-# A screenshot must hold a picture: more than one colour over the screen.
+# A screenshot must hold a picture: many colours over the screen. The first frames of a slow
+# start may still be black, so it is retried for a while.
 shot() {
-  import -window root "$shots/$1.png" || fail "no screenshot $1"
-  local colours
-  colours=$(convert "$shots/$1.png" -format '%k' info:)
-  [ "$colours" -gt 16 ] || fail "screenshot $1 is blank ($colours colours)"
+  local colours=0
+  for _ in $(seq 1 30); do
+    import -window root "$shots/$1.png" || fail "no screenshot $1"
+    colours=$(convert "$shots/$1.png" -format '%k' info:)
+    [ "$colours" -gt 256 ] && break
+    sleep 0.5
+  done
+  [ "$colours" -gt 256 ] || fail "screenshot $1 is blank ($colours colours)"
   echo "screenshot $1: $colours colours"
 }
 # The menu cursor moves by the mouse's offset from the window centre times 0.4 (GUI
@@ -80,15 +86,15 @@ shot pick
 cursor_to 50 50; click    # Back
 wait_scenes 4 10 || fail "Back on the pick screen did not return to the main menu"
 sleep 1.5
-xdotool key Escape
+xdotool keydown Escape; sleep 0.5; xdotool keyup Escape
 for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
 kill -0 $pid 2>/dev/null && fail "Escape on the main menu did not end the program"
 wait $pid || fail "exit status $?"
 echo "scene changes: $(scenes)"
 INNER
 
-export ALSOFT_DRIVERS=null SDL_AUDIODRIVER=dummy
-unset ARU_VIDEO SDL_VIDEODRIVER
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$source_dir/tests/lsan.supp}
+export ARU_VIDEO=gl SDL_VIDEODRIVER=x11 ALSOFT_DRIVERS=null SDL_AUDIODRIVER=dummy
 xvfb-run -a -s '-screen 0 1280x1024x24' bash "$work/drive.sh" "$game" "$work" "$shots"
 status=$?
 [ $status -eq 0 ] || { echo "--- game output"; tail -n 30 "$work/out.txt"; }
