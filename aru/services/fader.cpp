@@ -13,6 +13,7 @@ constexpr float kOpaque = 255.0f;
 // run snaps to the end value once alpha is this close to it.
 constexpr float kRevealSnapBelow = 5.0f;
 constexpr float kCoverSnapAbove = 250.0f;
+constexpr float kShortestRun = 0.001f;
 }  // namespace
 
 aruFader::aruFader() = default;
@@ -56,8 +57,9 @@ void aruFader::SetTexture(int32_t index) {
 }
 
 void aruFader::SetDuration(float seconds) {
-  duration = seconds;
-  rate = kOpaque / seconds;
+  // A zero or negative duration fades within one frame instead of dividing by zero.
+  duration = std::max(seconds, kShortestRun);
+  rate = kOpaque / duration;
 }
 
 void aruFader::SetColour(float r, float g, float b) {

@@ -166,6 +166,8 @@ void aruFont::FlushBatch(aruGlyphVertex*& locked, uint32_t& pending) {
 }
 
 RECT* aruFont::DrawText(RECT* extent, float x, float y, D3DCOLOR colour, const char* text) {
+  static RECT unused;
+  if (extent == nullptr) extent = &unused;
   extent->left = extent->right = static_cast<LONG>(x);
   extent->top = extent->bottom = static_cast<LONG>(y);
   if (engine == nullptr || engine->GetDevice() == nullptr || text == nullptr) return extent;

@@ -221,6 +221,14 @@ TEST_F(Fader, RevealRunsFromCoveredBackToClearAndDrawsWhileVisible) {
   EXPECT_EQ(engine.Counters().draws, after);
 }
 
+TEST_F(Fader, AZeroDurationCoversAtTheNextUpdate) {
+  fader.SetDuration(0);
+  fader.Cover();
+  AdvanceMilliseconds(16);
+  fader.Update();
+  EXPECT_EQ(fader.GetAlpha(), 255.0f);
+}
+
 TEST_F(Fader, SetClearAndSetCoveredStopARunAndJumpToTheEnd) {
   fader.Cover();
   fader.SetClear();

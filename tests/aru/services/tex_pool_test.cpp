@@ -171,6 +171,17 @@ TEST_F(TexturePool, StatisticsListLoadedAndDroppedTexturesInTheirColours) {
   EXPECT_EQ(lines[6].text, pool);
 }
 
+TEST_F(TexturePool, DumpStatisticsPrintsTheReportToTheEnginesConsole) {
+  engine.LoadTexture(Path("tex/wall.bmp").c_str());
+  const size_t before = engine.GetLines().size();
+  engine.aruTexPool::DumpStatistics();
+  const auto& lines = engine.GetLines();
+  ASSERT_EQ(lines.size() - before, 6u);
+  EXPECT_STREQ(lines[before].text, "=== Texture Pool Statistics ===");
+  EXPECT_EQ(lines[before + 1].colour, 0xFF00FF00u);
+  EXPECT_STREQ(lines[before + 2].text, "Number of Textures: 1");
+}
+
 TEST_F(TexturePool, ClearEmptiesThePool) {
   engine.LoadTexture(Path("tex/wall.bmp").c_str());
   engine.Clear();
