@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The menu scenes under Xvfb, driven as a player would with xdotool: a click skips the intro,
 # the main menu's New Game and then Easy lead to the pick screen, Back returns to the menu and
+# the console's "credits" command shows the credits, Escape returns to the menu and
 # Escape ends the program. Checks the log's scene changes and that each screenshot shows a
 # picture (not one flat colour). Skips (77) without xvfb-run, xdotool or ImageMagick.
 set -u
@@ -17,7 +18,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 cp -r "$run_dir/base" "$work/base"
 rm -f "$work/base/errlog.html"
-printf '[ARU]\nIsSetup=1\nFullScreen=0\n\n[Pong]\nMusic=0\nSFX=1\nGUIS=4.000000\n' > "$work/base/config.cfg"
+printf '[ARU]\nIsSetup=1\nFullScreen=0\n\n[Pong]\nMusic=0\nSFX=1\nGUIS=4.000000\nDebug=1\n' > "$work/base/config.cfg"
 shots=${MENU_SHOTS_DIR:-$work/shots}
 mkdir -p "$shots"
 
@@ -85,6 +86,17 @@ sleep 1.5
 shot pick
 cursor_to 50 50; click    # Back
 wait_scenes 4 10 || fail "Back on the pick screen did not return to the main menu"
+sleep 1.5
+# The debug command "credits" from the console; Escape leaves the credits for the menu.
+xdotool key grave; sleep 0.5
+xdotool type --delay 80 credits; sleep 0.3
+xdotool key Return; sleep 0.3
+xdotool key grave
+wait_scenes 5 10 || fail "the credits command did not open the credits"
+sleep 6  # the list scrolls in from the bottom
+shot credits
+xdotool keydown Escape; sleep 0.5; xdotool keyup Escape
+wait_scenes 6 10 || fail "Escape did not leave the credits"
 sleep 1.5
 xdotool keydown Escape; sleep 0.5; xdotool keyup Escape
 for _ in $(seq 1 100); do kill -0 $pid 2>/dev/null || break; sleep 0.1; done
