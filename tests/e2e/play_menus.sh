@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # The menu scenes under Xvfb, driven as a player would with xdotool: a click skips the intro,
-# the main menu's New Game and then Easy lead to the pick screen, Back returns to the menu and
+# the main menu's New Game and then Easy lead to the pick screen, Back returns to the menu, the options page opens and closes,
 # the console's "credits" command shows the credits, Escape returns to the menu and
 # Escape ends the program. Checks the log's scene changes and that each screenshot shows a
 # picture (not one flat colour). Skips (77) without xvfb-run, xdotool or ImageMagick.
 set -u
-run_dir=$1
+run_dir=$(cd "$1" && pwd)
 source_dir=${2:-$(cd "$(dirname "$0")/../.." && pwd)}
 game="$run_dir/rallix-game"
 for tool in xvfb-run xdotool import convert; do
@@ -87,6 +87,11 @@ shot pick
 cursor_to 50 50; click    # Back
 wait_scenes 4 10 || fail "Back on the pick screen did not return to the main menu"
 sleep 1.5
+cursor_to 640 320; click  # Options
+sleep 0.5
+shot options
+cursor_to 50 50; click    # Back to the main page, within the same scene
+[ "$(scenes)" -eq 4 ] || fail "the options page changed the scene"
 # The debug command "credits" from the console; Escape leaves the credits for the menu.
 xdotool key grave; sleep 0.5
 xdotool type --delay 80 credits; sleep 0.3
@@ -105,6 +110,10 @@ wait $pid || fail "exit status $?"
 echo "scene changes: $(scenes)"
 INNER
 
+# A private runtime folder: copies of the game run by other tests must not count as a first
+# instance (a second instance writes no log).
+mkdir -p "$work/runtime"; chmod 700 "$work/runtime"
+export XDG_RUNTIME_DIR="$work/runtime"
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$source_dir/tests/lsan.supp}
 export ARU_VIDEO=gl SDL_VIDEODRIVER=x11 ALSOFT_DRIVERS=null SDL_AUDIODRIVER=dummy
 xvfb-run -a -s '-screen 0 1280x1024x24' bash "$work/drive.sh" "$game" "$work" "$shots"
