@@ -154,29 +154,25 @@ HRESULT ARU::InitializeServices(const aruInitParams& params) {
 HRESULT ARU::InitializeGame() {
   BeginList("Game::Initialize");
   try {
-    if (FAILED(GameInitialize())) {
-      Line("Game Initialization Failed!");
+    if (SUCCEEDED(GameInitialize())) {
       EndList();
       EndList();
-      runState = 2;
-      return E_FAIL;
+      Banner("ARU Successfully Initialized, Let's Go!");
+      return 0;
     }
+    Line("Game Initialization Failed!");
   } catch (const std::exception& caught) {
     Line("Game initialization raised an exception.");
     Exception(caught);
-    EndList();
-    runState = 2;
-    return E_FAIL;
   } catch (...) {
     Line("Caught generic game initialization exception.");
-    EndList();
-    runState = 2;
-    return E_FAIL;
   }
+  // Both the game's list and "ARU::Initialize()" are closed on failure, so the log's lists
+  // balance whatever went wrong.
   EndList();
   EndList();
-  Banner("ARU Successfully Initialized, Let's Go!");
-  return 0;
+  runState = 2;
+  return E_FAIL;
 }
 
 ARU::~ARU() {

@@ -60,6 +60,9 @@ class ARU : public aruLog,
   ARU(const ARU&) = delete;
   ARU& operator=(const ARU&) = delete;
 
+  // The log's Line, not the console's line record, is meant wherever the engine says Line.
+  using aruLog::Line;
+
   HRESULT Initialize(const aruInitParams& params);
   void Run(aruScene* firstScene);
   virtual HRESULT GameInitialize() = 0;

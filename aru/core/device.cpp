@@ -121,7 +121,10 @@ HRESULT ARU::InitDirectX(WNDPROC wndProc, HINSTANCE moduleInstance, const char* 
   try {
     AttachDevice(device);
     SetFilters(textureFilter, 2);
-    if (FAILED(SetDefaultRenderStates())) return E_FAIL;
+    if (FAILED(SetDefaultRenderStates())) {
+      EndList();
+      return E_FAIL;
+    }
     SetWindow(instance, window);
     Create();
     aruCamera::Initialize(this);

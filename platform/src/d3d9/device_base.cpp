@@ -289,12 +289,15 @@ HRESULT DeviceBase::CopyPicture(bool front, IDirect3DSurface9* destSurface) {
   Image& image = dest->image();
   UINT width = parameters_.BackBufferWidth, height = parameters_.BackBufferHeight;
   if (image.locked || image.bits.empty()) return D3DERR_INVALIDCALL;
-  if (front ? (image.format != D3DFMT_A8R8G8B8 || image.width < width || image.height < height)
+  // The front buffer is also copied into X8R8G8B8 surfaces (same bytes, alpha unused): the
+  // screenshot asks in the back buffer's format, which is X8R8G8B8 on a 32-bit desktop.
+  const bool frontFormatOk = image.format == D3DFMT_A8R8G8B8 || image.format == D3DFMT_X8R8G8B8;
+  if (front ? (!frontFormatOk || image.width < width || image.height < height)
             : (image.format != parameters_.BackBufferFormat || image.width != width || image.height != height)) {
     return D3DERR_INVALIDCALL;
   }
   if (cooperation_ != Cooperation::Operational) return D3DERR_DEVICELOST;
-  if (image.format == D3DFMT_A8R8G8B8) {
+  if (image.format == D3DFMT_A8R8G8B8 || (front && image.format == D3DFMT_X8R8G8B8)) {
     front ? ReadFrontBuffer(image.bits.data(), image.pitch) : ReadBackBuffer(image.bits.data(), image.pitch);
     return D3D_OK;
   }

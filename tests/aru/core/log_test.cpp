@@ -10,7 +10,7 @@
 
 #include <stdexcept>
 
-#include "test_support.h"
+#include "aru/test_support.h"
 
 using testing_support::ReadFile;
 using testing_support::TempDir;
