@@ -4,7 +4,7 @@
 # results exist and are not blank; a win at Easy on level 1 opens level 2 (bit 0 of its CStat),
 # a loss opens nothing; the configuration file then holds the Pong keys in their order.
 set -u
-run_dir=$1
+run_dir=$(cd "$1" && pwd)
 game="$run_dir/rallix-game"
 [ -x "$game" ] || { echo "no game at $game"; exit 1; }
 pcf=$(ls "$run_dir/base" 2>/dev/null | grep -i '^default\.pcf$' | head -n 1)
@@ -17,7 +17,7 @@ cp -r "$run_dir/base" "$work/base"
 rm -rf "$work/base/config.cfg" "$work/base/shots"
 # Level 2 starts locked, so the unlock comes from this run alone.
 sed -i '/^\[Level2\]/,/^\[/s/^CStat=.*/CStat=0/' "$work/base/$pcf"
-printf '[ARU]\nIsSetup=1\nFullScreen=0\n' > "$work/base/config.cfg"
+printf '[ARU]\nIsSetup=1\nFullScreen=0\nFormat=22\nBackBuffer=22\n' > "$work/base/config.cfg"
 export ALSOFT_DRIVERS=null SDL_AUDIODRIVER=dummy ARU_DEMO=1 ARU_DEMO_SHOTS="$work/shots"
 mkdir -p "$work/shots"
 
@@ -67,4 +67,8 @@ fi
 keys=$(sed -n '/^\[Pong\]/,/^\[/p' "$work/base/config.cfg" | sed -n 's/=.*//p' | tr '\n' ' ')
 expected="PS TexNum Name Port Server GUIS GUIG Cheater Music SFX Model 3DSound CChoice "
 [ "$keys" = "$expected" ] || fail "Pong keys are '$keys'"
+# RALLIX_E2E_KEEP=<folder> keeps the pictures and the output for a person to look at.
+if [ -n "${RALLIX_E2E_KEEP:-}" ]; then
+  mkdir -p "$RALLIX_E2E_KEEP" && cp "$work"/shots/*.bmp "$work/out.txt" "$RALLIX_E2E_KEEP"/
+fi
 echo "ok"
