@@ -139,7 +139,15 @@ TEST_F(NullFrameTest, FrontBufferDataShowsThePresentedPicture) {
   shot->UnlockRect();
   shot->Release();
 
-  IDirect3DSurface9* wrongFormat = MakeScratch(640, 480, D3DFMT_X8R8G8B8);
+  // A 32-bit surface without alpha takes the same bytes (the screenshot uses the desktop's
+  // X8R8G8B8); a 16-bit one is refused.
+  IDirect3DSurface9* noAlpha = MakeScratch(640, 480, D3DFMT_X8R8G8B8);
+  EXPECT_EQ(device->GetFrontBufferData(0, noAlpha), D3D_OK);
+  ASSERT_EQ(noAlpha->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+  EXPECT_EQ(static_cast<const DWORD*>(locked.pBits)[0] & 0x00FFFFFFu, 0x204060u);
+  noAlpha->UnlockRect();
+  noAlpha->Release();
+  IDirect3DSurface9* wrongFormat = MakeScratch(640, 480, D3DFMT_R5G6B5);
   EXPECT_EQ(device->GetFrontBufferData(0, wrongFormat), D3DERR_INVALIDCALL);
   wrongFormat->Release();
   IDirect3DSurface9* tooSmall = MakeScratch(320, 480, D3DFMT_A8R8G8B8);
