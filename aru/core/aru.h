@@ -186,6 +186,7 @@ class ARU : public aruLog,
   HRESULT InitializeServices(const aruInitParams& params);
   HRESULT InitializeGame();
   void ReleaseScenes();
+  bool AbandonPresentScene();
   void ReleaseDevice();
 
   bool hasPure = false;  // key HasPure, used only when the device is created

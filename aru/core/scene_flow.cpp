@@ -13,6 +13,18 @@ void ARU::ChangeScene(aruScene* next) {
   sceneChangePending = true;
 }
 
+// After a scene's Destroy threw: the scene is deleted, its textures and bindings dropped, and the
+// run ends.
+bool ARU::AbandonPresentScene() {
+  delete presentScene;
+  presentScene = nullptr;
+  ReleaseAll();
+  ClearBindings();
+  quit = true;
+  runState = 2;
+  return false;
+}
+
 bool ARU::ApplySceneChange() {
   if (!sceneChangePending) return false;
   sceneChangePending = false;
@@ -36,22 +48,10 @@ bool ARU::ApplySceneChange() {
     } catch (const std::exception& caught) {
       Line("Exception caught while destroying the scene.");
       Exception(caught);
-      delete presentScene;
-      presentScene = nullptr;
-      ReleaseAll();
-      ClearBindings();
-      quit = true;
-      runState = 2;
-      return false;
+      return AbandonPresentScene();
     } catch (...) {
       Line("Generic exception caught while destroying the scene.");
-      delete presentScene;
-      presentScene = nullptr;
-      ReleaseAll();
-      ClearBindings();
-      quit = true;
-      runState = 2;
-      return false;
+      return AbandonPresentScene();
     }
   }
 
