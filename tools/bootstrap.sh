@@ -11,7 +11,7 @@ PACKAGES=(
   libfreetype-dev libfontconfig1-dev fonts-dejavu-core zlib1g-dev
   libopenal-dev libopenal1 libenet-dev libvorbis-dev
   libgtk-3-dev
-  xvfb xauth xdotool x11-apps imagemagick
+  xvfb xauth xdotool x11-apps imagemagick python3
 )
 
 missing=()
