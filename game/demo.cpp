@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <random>
 
 #include "commands.h"
 #include "rallix_game.h"
@@ -30,6 +31,15 @@ void DemoCommand() {
 }
 
 int32_t matchesPlayed = 0;
+std::mt19937 aimRandom{std::random_device{}()};
+
+bool SamePoint(const aruVector3& a, const aruVector3& b) {
+  return a.x == b.x && a.y == b.y && a.z == b.z;
+}
+
+float DrawAimError() {
+  return std::uniform_real_distribution<float>(-demoAimError, demoAimError)(aimRandom);
+}
 
 }  // namespace
 
@@ -78,7 +88,17 @@ aruScene* StartAttractRun(RallixGame& game) {
 void MoveNearPaddleByComputer(RallixMatch& match, const FrameInput& frame) {
   if (!match.IsActive(frame)) return;
   const float step = frame.dt * match.aiSpeed;
-  const aruVector3& target = match.playerTarget.IsZero() ? match.ball.position : match.playerTarget;
+  aruVector3 target = match.ball.position;
+  if (!match.playerTarget.IsZero()) {
+    if (!SamePoint(match.playerTarget, attractMode.aimedAt)) {
+      attractMode.aimedAt = match.playerTarget;
+      attractMode.aimErrorX = DrawAimError();
+      attractMode.aimErrorY = DrawAimError();
+    }
+    target = match.playerTarget;
+    target.x += attractMode.aimErrorX;
+    target.y += attractMode.aimErrorY;
+  }
   match.playerPaddle.x = std::clamp(Approach(match.playerPaddle.x, target.x, step), match.minX,
                                     match.maxX);
   match.playerPaddle.y = std::clamp(Approach(match.playerPaddle.y, target.y, step), match.minY,
@@ -87,6 +107,8 @@ void MoveNearPaddleByComputer(RallixMatch& match, const FrameInput& frame) {
   match.xPow = std::max(match.xPow - 100.0f * frame.dt, 180.0f);
   match.yPow = std::max(match.yPow - 100.0f * frame.dt, 180.0f);
 }
+
+void SeedAttractAim(uint32_t seed) { aimRandom.seed(seed); }
 
 bool DemoShouldServe(const RallixMatch& match, uint32_t nowMs, uint32_t matchStartMs) {
   return match.awaitingServe && !match.paused && nowMs - matchStartMs >= demoServeDelayMs;

@@ -21,6 +21,10 @@ struct AttractMode {
   bool bench = false;       // ARU_BENCH
   std::chrono::steady_clock::time_point programStart = std::chrono::steady_clock::now();
   bool firstFrameReported = false;
+  // The near paddle's miss of the predicted arrival, drawn anew for every ball that comes in.
+  aruVector3 aimedAt;
+  float aimErrorX = 0.0f;
+  float aimErrorY = 0.0f;
 };
 extern AttractMode attractMode;
 
@@ -39,9 +43,17 @@ void InstallAttractMode(RallixGame& game);
 // instead of the intro. Null otherwise.
 aruScene* StartAttractRun(RallixGame& game);
 
+// How far, on each axis, the near paddle may aim beside the predicted arrival. Two computers that
+// both reach every prediction would rally for ever at the higher difficulties; this error makes
+// the near side miss now and then and return at angles, so a match ends within minutes and
+// either side can win.
+constexpr float demoAimError = 0.8f;
+// Seeds the draw of the aiming errors (a fixed seed gives a repeatable match).
+void SeedAttractAim(uint32_t seed);
+
 // One frame of the computer's near paddle: toward the predicted arrival at the near end (or the
-// ball when there is none) at no more than the far paddle's own speed, within the paddle limits.
-// The return factors stay at those of a still mouse.
+// ball when there is none) plus the aiming error of this ball, at no more than the far paddle's
+// own speed, within the paddle limits. The return factors stay at those of a still mouse.
 void MoveNearPaddleByComputer(RallixMatch& match, const FrameInput& frame);
 // True when the attract mode should serve now: the match waits for the serve, is not paused and
 // has waited demoServeDelayMs since it started.
