@@ -7,10 +7,7 @@
 #include "rallix_game.h"
 #include "services/fader.h"
 
-#if __has_include("core/sound.h")
 #include "core/sound.h"
-#define RALLIX_HAS_SOUND 1
-#endif
 
 NetworkCommandHooks networkCommandHooks;
 CommandScenes commandScenes;
@@ -52,10 +49,7 @@ void GhostCommand() {
 
 void SoundCommand() {
   RallixGame& game = Game();
-#ifdef RALLIX_HAS_SOUND
   if (game.GetAudio() != nullptr) return game.GetAudio()->DumpStatistics(&game);
-#endif
-  (void)game;
   Unavailable("sound", "the sound device");
 }
 

@@ -7,9 +7,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <random>
+#include <utility>
 
 #include "commands.h"
 #include "rallix_game.h"
+#include "scenes/scene1.h"
 #include "scenes/scene2.h"
 
 AttractMode attractMode;
@@ -31,6 +33,13 @@ void DemoCommand() {
 }
 
 int32_t matchesPlayed = 0;
+
+// The current level begins again and its match scene follows.
+void BeginDemoMatch(RallixGame& game) {
+  game.selectedLevel = game.currentLevel;
+  game.BeginSelectedLevel();
+  game.ChangeScene(new scene2(&game));
+}
 std::mt19937 aimRandom{std::random_device{}()};
 
 bool SamePoint(const aruVector3& a, const aruVector3& b) {
@@ -76,13 +85,12 @@ void InstallAttractMode(RallixGame& game) {
 
 aruScene* StartAttractRun(RallixGame& game) {
   if (!ReadAttractEnvironment()) return nullptr;
-  game.selectedLevel = game.currentLevel;
-  game.BeginSelectedLevel();
   std::snprintf(game.opponentName, sizeof game.opponentName, "%s", "CPU");
   std::printf("rallix-game: attract mode, %d match(es) from level %d\n", attractMode.matchesLeft,
               game.currentLevel);
   std::fflush(stdout);
-  return new scene2(&game);
+  return new DemoShowcaseScene(&game, new scene1(&game), DemoShotPath("menu", 0), demoMenuMs,
+                               BeginDemoMatch);
 }
 
 void MoveNearPaddleByComputer(RallixMatch& match, const FrameInput& frame) {
@@ -121,6 +129,15 @@ bool DemoNextMatch() {
   return attractMode.matchesLeft > 0;
 }
 
+void ReportFirstFrame() {
+  if (attractMode.firstFrameReported) return;
+  attractMode.firstFrameReported = true;
+  const auto since = std::chrono::steady_clock::now() - attractMode.programStart;
+  std::printf("rallix-game: first frame %.0f ms after start\n",
+              std::chrono::duration<double, std::milli>(since).count());
+  std::fflush(stdout);
+}
+
 double FrameTimes::Median() {
   if (samples.empty()) return 0.0;
   auto middle = samples.begin() + samples.size() / 2;
@@ -130,48 +147,60 @@ double FrameTimes::Median() {
 
 std::string DemoShotPath(const char* name, int32_t matchNumber) {
   if (attractMode.shotFolder.empty()) return "";
-  return attractMode.shotFolder + "/" + name + std::to_string(matchNumber) + ".bmp";
+  return attractMode.shotFolder + "/" + name + (matchNumber != 0 ? std::to_string(matchNumber) : "") +
+         ".bmp";
 }
 
-DemoResultsScene::DemoResultsScene(RallixGame* game, aruScene* inner)
-    : aruScene(game), game(game), inner(inner) {}
+DemoShowcaseScene::DemoShowcaseScene(RallixGame* game, aruScene* inner, std::string picture,
+                                     uint32_t holdMs, Next next)
+    : aruScene(game),
+      game(game),
+      inner(inner),
+      picture(std::move(picture)),
+      holdMs(holdMs),
+      next(next) {}
 
-DemoResultsScene::~DemoResultsScene() { delete inner; }
+DemoShowcaseScene::~DemoShowcaseScene() { delete inner; }
 
-HRESULT DemoResultsScene::Initialize() {
+HRESULT DemoShowcaseScene::Initialize() {
   startTick = GetTickCount();
   return inner->Initialize();
 }
-HRESULT DemoResultsScene::RestoreDeviceObjects() { return inner->RestoreDeviceObjects(); }
-HRESULT DemoResultsScene::InvalidateDeviceObjects() { return inner->InvalidateDeviceObjects(); }
-HRESULT DemoResultsScene::PreRender() { return inner->PreRender(); }
-HRESULT DemoResultsScene::Destroy() { return inner->Destroy(); }
+HRESULT DemoShowcaseScene::RestoreDeviceObjects() { return inner->RestoreDeviceObjects(); }
+HRESULT DemoShowcaseScene::InvalidateDeviceObjects() { return inner->InvalidateDeviceObjects(); }
+HRESULT DemoShowcaseScene::PreRender() { return inner->PreRender(); }
+HRESULT DemoShowcaseScene::Destroy() { return inner->Destroy(); }
 
-HRESULT DemoResultsScene::Render() {
+HRESULT DemoShowcaseScene::Render() {
   const HRESULT result = inner->Render();
+  ReportFirstFrame();
   if (leaving || game->IsSceneChangePending()) return result;
   const uint32_t elapsed = GetTickCount() - startTick;
   // The picture is of the previous frame's front buffer, so wait until the screen has settled.
-  if (!shotTaken && elapsed >= demoResultsMs / 2) {
+  if (!shotTaken && elapsed >= holdMs / 2) {
     shotTaken = true;
-    const std::string path = DemoShotPath("results", matchesPlayed + 1);
-    if (!path.empty()) {
-      if (game->ScreenShotTo(path.c_str())) {
-        std::printf("rallix-game: results picture saved to %s\n", path.c_str());
+    if (!picture.empty()) {
+      if (game->ScreenShotTo(picture.c_str())) {
+        std::printf("rallix-game: picture saved to %s\n", picture.c_str());
       } else {
-        std::printf("rallix-game: could not save the results picture %s\n", path.c_str());
+        std::printf("rallix-game: could not save the picture %s\n", picture.c_str());
       }
       std::fflush(stdout);
     }
   }
-  if (elapsed < demoResultsMs) return result;
+  if (elapsed < holdMs) return result;
   leaving = true;
-  if (DemoNextMatch()) {
-    game->selectedLevel = game->currentLevel;
-    game->BeginSelectedLevel();
-    game->ChangeScene(new scene2(game));
-  } else {
-    game->Quit();
-  }
+  next(*game);
   return result;
+}
+
+aruScene* MakeDemoResults(RallixGame* game, aruScene* results) {
+  return new DemoShowcaseScene(game, results, DemoShotPath("results", matchesPlayed + 1),
+                               demoResultsMs, [](RallixGame& owner) {
+                                 if (DemoNextMatch()) {
+                                   BeginDemoMatch(owner);
+                                 } else {
+                                   owner.Quit();
+                                 }
+                               });
 }

@@ -28,8 +28,10 @@ struct AttractMode {
 };
 extern AttractMode attractMode;
 
-// How long the attract mode waits before it serves, and how long it shows the results.
+// How long the attract mode waits before it serves, and how long it shows the main menu before
+// the first match and the results after each.
 constexpr uint32_t demoServeDelayMs = 1000;
+constexpr uint32_t demoMenuMs = 2500;
 constexpr uint32_t demoResultsMs = 3000;
 
 // Reads ARU_DEMO, ARU_DEMO_SHOTS and ARU_BENCH. Returns true when a counted run starts; a value
@@ -39,8 +41,8 @@ int32_t ParseMatchCount(const char* text);
 
 // Binds "demo" (toggle) and lets "jumpto" reach the match scene.
 void InstallAttractMode(RallixGame& game);
-// With ARU_DEMO set: the current level begins at once and its match scene is returned, to be run
-// instead of the intro. Null otherwise.
+// With ARU_DEMO set: the main menu shows for demoMenuMs, then the current level begins; the scene
+// to run instead of the intro is returned. Null otherwise.
 aruScene* StartAttractRun(RallixGame& game);
 
 // How far, on each axis, the near paddle may aim beside the predicted arrival. Two computers that
@@ -58,6 +60,9 @@ void MoveNearPaddleByComputer(RallixMatch& match, const FrameInput& frame);
 // True when the attract mode should serve now: the match waits for the serve, is not paused and
 // has waited demoServeDelayMs since it started.
 bool DemoShouldServe(const RallixMatch& match, uint32_t nowMs, uint32_t matchStartMs);
+
+// Prints, once, the time from the program's start to its first drawn frame.
+void ReportFirstFrame();
 
 // What follows the results screen of a counted run: the next match, or nothing when the run is
 // over (the caller then quits). Counts the finished match.
@@ -80,12 +85,14 @@ class FrameTimes {
   std::vector<float> samples;
 };
 
-// Wraps another scene (the results screen) in a counted run: forwards every slot, saves a
-// picture when asked, and after demoResultsMs starts the next match or quits.
-class DemoResultsScene : public aruScene {
+// Shows another scene for a while in a counted run: forwards every slot, saves a picture of it
+// half-way, and when the time is up calls `next` (the following scene or the end of the run).
+class DemoShowcaseScene : public aruScene {
  public:
-  DemoResultsScene(RallixGame* game, aruScene* inner);
-  ~DemoResultsScene() override;
+  using Next = void (*)(RallixGame& game);
+  DemoShowcaseScene(RallixGame* game, aruScene* inner, std::string picture, uint32_t holdMs,
+                    Next next);
+  ~DemoShowcaseScene() override;
   HRESULT Initialize() override;
   HRESULT RestoreDeviceObjects() override;
   HRESULT InvalidateDeviceObjects() override;
@@ -96,10 +103,18 @@ class DemoResultsScene : public aruScene {
  private:
   RallixGame* game;
   aruScene* inner;
+  std::string picture;
+  uint32_t holdMs;
+  Next next;
   uint32_t startTick = 0;
   bool shotTaken = false;
   bool leaving = false;
 };
 
-// The picture file of the attract mode: "<folder>/<name>.bmp". Empty when no folder was given.
+// The results screen of a counted run, held for demoResultsMs, followed by the next match or the
+// end of the run.
+aruScene* MakeDemoResults(RallixGame* game, aruScene* results);
+
+// The picture file of the attract mode: "<folder>/<name><number>.bmp", without a number when it is
+// 0. Empty when no folder was given.
 std::string DemoShotPath(const char* name, int32_t matchNumber);

@@ -3,10 +3,7 @@
 
 #include "rallix_game.h"
 
-#if __has_include("core/sound.h")
 #include "core/sound.h"
-#define RALLIX_HAS_SOUND 1
-#endif
 
 aruSound* RallixGame::GetMatchSound(MatchSound sound) const {
   switch (sound) {
@@ -24,7 +21,6 @@ void PlayMatchSound(void* context, MatchSound which, const aruVector3& position,
                     const aruVector3* velocity) {
   aruSound* sound = static_cast<RallixGame*>(context)->GetMatchSound(which);
   if (sound == nullptr) return;
-#ifdef RALLIX_HAS_SOUND
   if (IDirectSound3DBuffer8* buffer = sound->Get3DBuffer()) {
     buffer->SetPosition(position.x, position.y, position.z, DS3D_IMMEDIATE);
     if (velocity != nullptr) {
@@ -32,8 +28,4 @@ void PlayMatchSound(void* context, MatchSound which, const aruVector3& position,
     }
   }
   sound->Play(false);
-#else
-  (void)position;
-  (void)velocity;
-#endif
 }

@@ -28,7 +28,7 @@ case "${1:-play}" in
       echo "No display found: playing one computer-against-computer match headless."
       status=0
       SDL_VIDEODRIVER=offscreen ARU_DEMO=1 ARU_DEMO_SHOTS="$shots" ./rallix-game "$@" || status=$?
-      echo "Pictures of the match and the results are in $shots"
+      echo "Pictures of the menu, the match and the results are in $shots"
       exit $status
     fi
     exec ./rallix-game "$@"

@@ -2,9 +2,9 @@
 // is restored before the device is released.
 #include "core/aru.h"
 
-#if __has_include("core/sound.h")
-#include "core/sound.h"
 #include <dsound.h>
+
+#include "core/sound.h"
 
 void ARU::CreateSound() {
   // aruAudio's constructor throws when the device cannot be made; Initialize's block catches it.
@@ -27,7 +27,3 @@ void ARU::ReleaseSound() {
   audio = nullptr;
   Line("Deleted DirectSound and DirectMusic Interfaces.");
 }
-#else
-void ARU::CreateSound() { Line("<font color=\"red\">Sound Init Failed!</font>"); }
-void ARU::ReleaseSound() {}
-#endif

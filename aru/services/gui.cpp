@@ -10,10 +10,7 @@
 #include "services/font.h"
 #include "services/vb.h"
 
-#if __has_include("core/sound.h")
 #include "core/sound.h"
-#define ARU_GUI_HAS_SOUND 1
-#endif
 
 namespace {
 
@@ -25,15 +22,11 @@ constexpr float kTextBoxReach = 15.0f;  // virtual units a text box is hit above
 
 // A GUI sound: the effect when the engine can load it; otherwise it counts its plays silently.
 struct aruGUI::Sound {
-#ifdef ARU_GUI_HAS_SOUND
   std::unique_ptr<aruSound> effect;
-#endif
   uint32_t plays = 0;
   void Play() {
     ++plays;
-#ifdef ARU_GUI_HAS_SOUND
     if (effect != nullptr) effect->Play(false);
-#endif
   }
 };
 
@@ -132,10 +125,8 @@ void aruGUI::SetSounds(const char* rollOverFile, const char* downFile) {
   const auto load = [this](const char* file, const char* failure) {
     auto sound = std::make_unique<Sound>();
     bool loaded = false;
-#ifdef ARU_GUI_HAS_SOUND
     sound->effect = std::make_unique<aruSound>(engine, false);
     loaded = SUCCEEDED(sound->effect->Load(file));
-#endif
     if (!loaded && engine != nullptr) {
       char line[512];
       std::snprintf(line, sizeof line, failure, file);

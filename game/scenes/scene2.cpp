@@ -20,16 +20,8 @@
 #include "services/mesh.h"
 #include "services/vb.h"
 
-#if __has_include("scenes/scene1.h")
 #include "scenes/scene1.h"
-#define RALLIX_HAS_MENU_SCENE 1
-#else
-#include "scenes/scene0.h"
-#endif
-#if __has_include("scenes/scene3.h")
 #include "scenes/scene3.h"
-#define RALLIX_HAS_RESULTS_SCENE 1
-#endif
 
 namespace {
 
@@ -96,11 +88,7 @@ void ServeKey() {
   game->Serve(GetTickCount());
 }
 void EscapeKey() {
-#ifdef RALLIX_HAS_MENU_SCENE
   g_engine->ChangeScene(new scene1(g_engine));
-#else
-  g_engine->ChangeScene(new scene0(g_engine));
-#endif
 }
 void FullScreenKey() {
   Game()->paused = 1;
@@ -518,24 +506,9 @@ HRESULT scene2::Render() {
           frameMedian > 0 ? 1.0 / frameMedian : 0.0, logicMedian * 1e3);
       std::fflush(stdout);
     }
-#ifdef RALLIX_HAS_RESULTS_SCENE
     aruScene* results = new scene3(game);
-#else
-    aruScene* results = nullptr;
-#endif
-    if (results != nullptr && attractMode.matchesLeft > 0) {
-      results = new DemoResultsScene(game, results);
-    }
-    if (results != nullptr) {
-      game->ChangeScene(results);
-    } else if (attractMode.matchesLeft > 0) {
-      // Without a results screen a counted run goes straight on.
-      if (DemoNextMatch()) {
-        game->ChangeScene(new scene2(game));
-      } else {
-        game->Quit();
-      }
-    }
+    if (attractMode.matchesLeft > 0) results = MakeDemoResults(game, results);
+    game->ChangeScene(results);
   }
   return 0;
 }
@@ -543,12 +516,7 @@ HRESULT scene2::Render() {
 // Attract mode: the first frame's start-up time, the match picture and the frame times.
 void scene2::RecordFrame() {
   const auto now = std::chrono::steady_clock::now();
-  if (!attractMode.firstFrameReported) {
-    attractMode.firstFrameReported = true;
-    std::printf("rallix-game: first match frame %.0f ms after start\n",
-                std::chrono::duration<double, std::milli>(now - attractMode.programStart).count());
-    std::fflush(stdout);
-  }
+  ReportFirstFrame();
   if (attractMode.bench && hasLastFrame) {
     frameTimes.Add(std::chrono::duration<double>(now - lastFrame).count());
   }

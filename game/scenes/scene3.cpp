@@ -10,10 +10,7 @@
 #include "scenes/scene1.h"
 #include "services/fader.h"
 #include "services/gui.h"
-#if __has_include("scenes/scene2.h")
 #include "scenes/scene2.h"
-#define RALLIX_HAS_MATCH_SCENE 1
-#endif
 
 namespace {
 
@@ -29,11 +26,7 @@ constexpr uint32_t kCreditsLingerMs = 1000;
 uint32_t creditsEnd = 0;
 
 void StartMatch() {
-#ifdef RALLIX_HAS_MATCH_SCENE
   menus::ChangeTo(new scene2(g_engine));
-#else
-  menus::Game().aruConsole::Printf(kRed, "The match cannot start: this version has no match screen.");
-#endif
 }
 
 void Replay() { StartMatch(); }

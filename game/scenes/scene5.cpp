@@ -13,10 +13,7 @@
 #include "scenes/scene1.h"
 #include "services/fader.h"
 #include "services/gui.h"
-#if __has_include("scenes/scene2.h")
 #include "scenes/scene2.h"
-#define RALLIX_HAS_MATCH_SCENE 1
-#endif
 
 namespace {
 
@@ -72,15 +69,7 @@ void PreviousPaddle() {
 void LetsGo() {
   RallixGame& game = Game();
   if (!StartLevel(game, game.catalog)) return;
-#ifdef RALLIX_HAS_MATCH_SCENE
   menus::ChangeTo(new scene2(&game));
-#else
-  if (commandScenes.match != nullptr) {
-    menus::ChangeTo(commandScenes.match(&game));
-  } else {
-    game.aruConsole::Printf(0xFFFF0000, "The match cannot start: this version has no match screen.");
-  }
-#endif
 }
 
 // The paddle's world matrix: scaled 0.75, turned about y by the angle, at the origin.

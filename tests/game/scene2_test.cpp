@@ -185,7 +185,7 @@ TEST_F(MatchScene, AttractModePlaysAWholeMatchAndQuitsAfterTheResults) {
   const bool playerWon = game->playerScore >= game->goalsToWin;
 
   ASSERT_TRUE(game->IsSceneChangePending());
-  ASSERT_NE(dynamic_cast<DemoResultsScene*>(game->GetNextScene()), nullptr);
+  ASSERT_NE(dynamic_cast<DemoShowcaseScene*>(game->GetNextScene()), nullptr);
   ASSERT_TRUE(game->ApplySceneChange());
   const aruIniFile catalogue(levelPath.c_str());
   EXPECT_EQ(catalogue.ReadInt("Level2", "CStat", 0) & 1, playerWon ? 1 : 0);

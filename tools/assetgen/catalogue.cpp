@@ -141,20 +141,21 @@ std::string defaultConfig() {
          "ShowFPS=0\n"
          "Filter=2\n"
          "\n"
+         // The game keys in the order the game writes them back at exit.
          "[Pong]\n"
          "PS=1\n"
-         "Music=1\n"
-         "SFX=1\n"
-         "3DSound=0\n"
          "TexNum=1\n"
+         "Name=Player1\n"
          "Port=2205\n"
          "Server=\n"
-         "Name=Player1\n"
-         "Model=1\n"
-         "CChoice=0\n"
-         "Cheater=0\n"
          "GUIS=4.000000\n"
-         "GUIG=0.010000\n";
+         "GUIG=0.010000\n"
+         "Cheater=0\n"
+         "Music=1\n"
+         "SFX=1\n"
+         "Model=1\n"
+         "3DSound=0\n"
+         "CChoice=0\n";
 }
 
 }  // namespace assetgen
