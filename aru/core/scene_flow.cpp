@@ -9,6 +9,9 @@
 #include "services/gui.h"
 
 void ARU::ChangeScene(aruScene* next) {
+  // A second change before the first was applied replaces it; the scene it would have started
+  // was never initialised and is dropped here.
+  if (sceneChangePending && nextScene != next && nextScene != presentScene) delete nextScene;
   nextScene = next;
   sceneChangePending = true;
 }

@@ -93,11 +93,17 @@ bool ARU::ScreenShotTo(const char* fileName) {
   BeginList("ScreenShot()");
   const int32_t width = static_cast<int32_t>(screenWidth);
   const int32_t height = static_cast<int32_t>(screenHeight);
+  // A settings file without a back-buffer format leaves it unknown; the device then draws in the
+  // desktop's format, and the picture is taken in that one.
+  D3DFORMAT format = static_cast<D3DFORMAT>(backBufferFormat);
+  if (format == D3DFMT_UNKNOWN && direct3D != nullptr) {
+    D3DDISPLAYMODE desktop{};
+    if (SUCCEEDED(direct3D->GetAdapterDisplayMode(adapter, &desktop))) format = desktop.Format;
+  }
   IDirect3DSurface9* surface = nullptr;
   const HRESULT created = device == nullptr ? E_FAIL
                                             : device->CreateOffscreenPlainSurface(
-                                                  width, height, static_cast<D3DFORMAT>(backBufferFormat),
-                                                  D3DPOOL_SCRATCH, &surface, nullptr);
+                                                  width, height, format, D3DPOOL_SCRATCH, &surface, nullptr);
   if (Direct3DResult(created) || surface == nullptr) {
     Line("Failed to create an image surface.");
     EndList();

@@ -124,6 +124,36 @@ TEST_F(EngineTest, ChangeToNoSceneDestroysThePresentOneAndKeepsDrawing) {
   EXPECT_EQ(after.presents, before.presents + 1);
 }
 
+// A scene whose deletion is noted, to see that a replaced pending change does not leak it.
+class CountedScene : public RecordingScene {
+ public:
+  CountedScene(ARU* engine, Journal* journal, std::string name)
+      : RecordingScene(engine, journal, name), journal(journal), name(std::move(name)) {}
+  ~CountedScene() override { journal->Add(name + ":deleted"); }
+
+ private:
+  Journal* journal;
+  std::string name;
+};
+
+TEST_F(EngineTest, ASecondChangeBeforeTheFirstIsAppliedDropsTheFirstScene) {
+  ASSERT_EQ(engine->Initialize(params), 0);
+  auto* skipped = new CountedScene(engine.get(), &journal, "A");
+  auto* chosen = new CountedScene(engine.get(), &journal, "B");
+  engine->ChangeScene(skipped);
+  engine->ChangeScene(chosen);
+  engine->ChangeScene(chosen);  // the same scene again is kept
+  ASSERT_TRUE(engine->ApplySceneChange());
+  EXPECT_EQ(engine->GetPresentScene(), chosen);
+  EXPECT_EQ(journal.events, (std::vector<std::string>{"A:deleted", "B:init"}));
+  // A change to no scene drops a waiting one too; the present scene stays until it is applied.
+  auto* waiting = new CountedScene(engine.get(), &journal, "C");
+  engine->ChangeScene(waiting);
+  engine->ChangeScene(nullptr);
+  EXPECT_EQ(journal.Count("C:deleted"), 1);
+  EXPECT_EQ(journal.Count("B:deleted"), 0);
+}
+
 TEST_F(EngineTest, MainLoopHandlesOneMessageOrOneFramePerIteration) {
   ASSERT_EQ(engine->Initialize(params), 0);
   RecordingScene* scene = Scene("A");

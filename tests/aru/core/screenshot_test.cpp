@@ -161,6 +161,16 @@ TEST_F(ScreenShot, ScreenShotToWritesTheNamedFile) {
   EXPECT_EQ(static_cast<uint8_t>(file[60]), 0xFF);
 }
 
+TEST_F(ScreenShot, WithoutAConfiguredFormatThePictureIsTakenInTheDesktopFormat) {
+  engine.SetBackBufferFormat(D3DFMT_UNKNOWN);
+  ShowColour(0xFF102030);
+  ASSERT_TRUE(engine.ScreenShotTo(temp.File("unknown.bmp").c_str()));
+  const std::string file = ReadFile(temp.File("unknown.bmp"));
+  ASSERT_EQ(file.size(), 54u + 64 * 32 * 3);
+  EXPECT_EQ(static_cast<uint8_t>(file[54]), 0x30);
+  EXPECT_EQ(static_cast<uint8_t>(file[56]), 0x10);
+}
+
 TEST_F(ScreenShot, AFormatTheFrontBufferCopyRefusesWritesNoFile) {
   std::filesystem::create_directories(temp.path() / "base/shots");
   engine.SetBackBufferFormat(D3DFMT_R5G6B5);
