@@ -32,15 +32,7 @@ void FullScreenKey() {
 
 HRESULT BindFullScreenKey() { return Game().BindKey(kF10, FullScreenKey, 1000); }
 
-void ChangeTo(aruScene* next) {
-  ARU* engine = g_engine;
-  aruScene* pending = engine->GetNextScene();
-  if (engine->IsSceneChangePending() && pending != nullptr && pending != engine->GetPresentScene() &&
-      pending != next) {
-    delete pending;
-  }
-  engine->ChangeScene(next);
-}
+void ChangeTo(aruScene* next) { g_engine->ChangeScene(next); }
 
 void GoToMainMenu() { ChangeTo(new scene1(g_engine)); }
 void GoToCredits() { ChangeTo(new scene4(g_engine)); }

@@ -22,8 +22,8 @@ RallixGame& Game();
 void FullScreenKey();
 HRESULT BindFullScreenKey();
 
-// Asks for the next scene; a change already pending that was never started is dropped, so two
-// callbacks firing in one frame do not leak a scene.
+// Asks the engine for the next scene (a change already pending that was never started is
+// dropped by the engine).
 void ChangeTo(aruScene* next);
 void GoToMainMenu();
 void GoToCredits();

@@ -82,8 +82,7 @@ TEST_F(GameCommands, JumpToSwitchesToTheMatchAtThatLevel) {
   EXPECT_EQ(game->goalsToWin, 9) << "no lock check, goals keep their value";
   EXPECT_TRUE(game->IsSceneChangePending());
   ASSERT_NE(game->GetNextScene(), nullptr);
-  delete game->GetNextScene();
-  game->ChangeScene(nullptr);
+  game->ChangeScene(nullptr);  // drops the waiting match scene
 }
 
 TEST_F(GameCommands, MissingSceneOrNetworkIsReportedNotIgnored) {
