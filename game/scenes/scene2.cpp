@@ -109,6 +109,12 @@ void DeleteAndClear(T*& object) {
   object = nullptr;
 }
 
+// Image formats without an alpha channel: a texture in one of them is opaque.
+bool IsOpaqueFormat(D3DFORMAT format) {
+  return format == D3DFMT_R8G8B8 || format == D3DFMT_X8R8G8B8 || format == D3DFMT_R5G6B5 ||
+         format == D3DFMT_X1R5G5B5;
+}
+
 }  // namespace
 
 scene2::scene2(ARU* engine) : aruScene(engine), game(static_cast<RallixGame*>(engine)) {}
@@ -202,6 +208,7 @@ void scene2::LoadLevelLook() {
   crosshairShown = level == 1 || game->showCrosshair;
   catalog.ReadLevelString(level, "map", value, sizeof value, "");
   arenaTexture = arena->SetTexture(game->LoadTexture(value));
+  arenaOpaque = arenaTexture >= 0 && IsOpaqueFormat(game->aruTexPool::GetImageInfo(arenaTexture).Format);
   if (crosshairShown) crosshair->SetTexture(game->LoadTexture(".\\base\\tex\\crosshair.tex"));
   BuildArena();
   BuildCrosshair();
@@ -365,7 +372,13 @@ void scene2::DrawArena() {
   device->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR);
   // Seen from inside, whichever way the faces wind.
   game->SetCullMode(D3DCULL_NONE);
+  // An arena map without alpha would blend to its own colour: drawing it unblended gives the
+  // same pixels and saves reading the whole screen back (the dearest part of a software frame).
+  DWORD blending = FALSE;
+  device->GetRenderState(D3DRS_ALPHABLENDENABLE, &blending);
+  if (arenaOpaque) device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
   for (int face = 0; face < arenaFaceCount; ++face) arena->Draw(4 * face, 2);
+  if (arenaOpaque) device->SetRenderState(D3DRS_ALPHABLENDENABLE, blending);
   game->SetCullMode(D3DCULL_CCW);
   device->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
   device->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);

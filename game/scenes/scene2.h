@@ -27,6 +27,7 @@ class scene2 : public aruScene {
 
   // Where the match started (GetTickCount), for the attract mode's serve.
   uint32_t GetStartTick() const { return startTick; }
+  bool ArenaIsOpaque() const { return arenaOpaque; }
   bool ShowsCrosshair() const { return crosshairShown; }
   // The twenty arena vertices (four per face: far end, floor, ceiling, left, right).
   static void MakeArenaVertices(const float scale[3], struct aruNVertex out[20]);
@@ -59,6 +60,7 @@ class scene2 : public aruScene {
   aruVB* splatQuads[splatCount] = {};
   RallixGame* game;
   int32_t arenaTexture = -1;
+  bool arenaOpaque = false;  // the map has no alpha channel
   bool crosshairShown = false;
   uint32_t startTick = 0;
   // Attract mode: the match picture and the frame-time figures.

@@ -11,6 +11,7 @@
 
 #include "aru/test_support.h"
 #include "core/ini_file.h"
+#include "core/screenshot.h"
 #include "demo.h"
 #include "rallix_game.h"
 #include "scenes/scene2.h"
@@ -100,6 +101,29 @@ TEST_F(MatchScene, AnnouncesTheLevelAndWaitsForTheServe) {
   EXPECT_TRUE(game->ball.position.IsZero());
   EXPECT_EQ(game->awaitingServe, 1);
   EXPECT_EQ(game->GetPresentScene(), scene);
+}
+
+TEST_F(MatchScene, AnOpaqueMapIsDrawnUnblendedAndBlendingIsRestoredAfterTheArena) {
+  // A 4 x 4 map of 24-bit pixels has no alpha channel.
+  uint8_t header[kBitmapHeaderSize];
+  WriteBitmapHeader(header, 4, 4);
+  testing_support::WriteFile(dir.File("map.bmp"),
+                             std::string(reinterpret_cast<const char*>(header), sizeof header) +
+                                 std::string(4 * 4 * 3, '\x60'));
+  testing_support::WriteFile(levelPath, "[Game]\nNumLevels=1\n[Level1]\nmap=" +
+                                            dir.File("map.bmp") + "\n");
+  Start(1);
+  EXPECT_TRUE(scene->ArenaIsOpaque());
+  Frame(16);
+  DWORD blending = FALSE;
+  ASSERT_EQ(game->GetDevice()->GetRenderState(D3DRS_ALPHABLENDENABLE, &blending), D3D_OK);
+  EXPECT_EQ(blending, DWORD(TRUE)) << "the paddles and splats after the arena still blend";
+  // Without a map there is nothing to vouch for: the arena blends as everything else.
+  delete game;
+  game = nullptr;
+  testing_support::WriteFile(levelPath, "[Game]\nNumLevels=1\n[Level1]\nName=Bare\n");
+  Start(1);
+  EXPECT_FALSE(scene->ArenaIsOpaque());
 }
 
 TEST_F(MatchScene, LevelWithoutNameOrOpponentUsesTheDefaults) {
