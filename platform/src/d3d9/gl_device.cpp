@@ -2,6 +2,7 @@
 #include "d3d9/gl_device.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "d3d9/gl_texture.h"
 #include "win32/window_internal.h"
@@ -127,6 +128,16 @@ bool GlDevice::CreateFramebuffers(const D3DPRESENT_PARAMETERS& parameters) {
   };
   bool complete = make(back_, samples_, parameters.EnableAutoDepthStencil != FALSE) && make(front_, 0, false) &&
                   (samples_ == 0 || make(resolve_, 0, false));
+  // A flipping chain swaps the two pictures at each Present instead of copying the whole back
+  // buffer; the depth buffer stays with whichever is drawn into, so both share it.
+  flipping_ = samples_ == 0 && parameters.SwapEffect != D3DSWAPEFFECT_COPY;
+  if (complete && flipping_ && back_.depth != 0) {
+    GLenum format = DepthFormat(parameters.AutoDepthStencilFormat);
+    GLenum attachment = format == GL_DEPTH24_STENCIL8 ? GL_DEPTH_STENCIL_ATTACHMENT : GL_DEPTH_ATTACHMENT;
+    glBindFramebuffer(GL_FRAMEBUFFER, front_.framebuffer);
+    glFramebufferRenderbuffer(GL_FRAMEBUFFER, attachment, GL_RENDERBUFFER, back_.depth);
+    complete = glCheckFramebufferStatus(GL_FRAMEBUFFER) == GL_FRAMEBUFFER_COMPLETE;
+  }
   // Both pictures start black, as a new Direct3D device's do.
   for (const Framebuffer* target : {&front_, &back_}) {
     glBindFramebuffer(GL_FRAMEBUFFER, target->framebuffer);
@@ -226,7 +237,13 @@ void GlDevice::Blit(GLuint from, GLuint to, GLint toWidth, GLint toHeight, GLenu
 HRESULT GlDevice::BackendPresent() {
   GLint width = static_cast<GLint>(presentParameters().BackBufferWidth);
   GLint height = static_cast<GLint>(presentParameters().BackBufferHeight);
-  Blit(back_.framebuffer, front_.framebuffer, width, height, GL_NEAREST);
+  if (flipping_) {
+    // The depth buffer's id travels with the picture drawn into, so it is deleted once.
+    std::swap(back_, front_);
+    backBufferBound_ = false;
+  } else {
+    Blit(back_.framebuffer, front_.framebuffer, width, height, GL_NEAREST);
+  }
   int windowWidth = 0, windowHeight = 0;
   SDL_GL_GetDrawableSize(window_, &windowWidth, &windowHeight);
   if (windowWidth > 0 && windowHeight > 0) {

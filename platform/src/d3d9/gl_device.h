@@ -57,6 +57,7 @@ class GlDevice final : public DeviceBase {
   Framebuffer resolve_;  // single-sample copy of a multisampled back buffer, for reading
   Framebuffer front_;    // the last presented picture
   GLsizei samples_ = 0;
+  bool flipping_ = false;  // Present swaps back_ and front_ instead of copying
   bool backBufferBound_ = false;
 };
 
