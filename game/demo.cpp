@@ -18,12 +18,6 @@ AttractMode attractMode;
 
 namespace {
 
-float Approach(float value, float target, float step) {
-  if (value < target) return value + step > target ? target : value + step;
-  if (value > target) return value - step < target ? target : value - step;
-  return value;
-}
-
 void DemoCommand() {
   auto* game = static_cast<RallixGame*>(g_engine);
   attractMode.enabled = !attractMode.enabled;

@@ -21,6 +21,9 @@ extern int16_t debugMode;
 enum class MatchSound : uint8_t { ping, pong, score, wall, power, screenshot };
 constexpr int matchSoundCount = 6;
 
+// Moves value toward target by at most step, landing on the target instead of passing it.
+float Approach(float value, float target, float step);
+
 // Per-frame values the rules read from the engine.
 struct FrameInput {
   float dt = 0.0f;        // the frame timer's elapsed seconds

@@ -5,16 +5,11 @@
 
 #include <cstring>
 
-namespace {
-
-// Moves value toward target by at most step, landing on the target instead of passing it.
 float Approach(float value, float target, float step) {
   if (value < target) return value + step > target ? target : value + step;
   if (value > target) return value - step < target ? target : value - step;
   return value;
 }
-
-}  // namespace
 
 float RallixMatch::ComputerSpeed(int16_t chosenDifficulty) const {
   static constexpr float baseSpeed[] = {1.5f, 2.0f, 3.0f, 5.0f};
