@@ -55,6 +55,15 @@ void AddAnswers(GtkDialog* dialog, UINT type) {
   }
 }
 
+// The tool's texts carry their own line breaks: let them run wider than GTK's default.
+void WidenMessage(GtkMessageDialog* dialog) {
+  GList* children = gtk_container_get_children(GTK_CONTAINER(gtk_message_dialog_get_message_area(dialog)));
+  for (GList* child = children; child; child = child->next) {
+    if (GTK_IS_LABEL(child->data)) gtk_label_set_max_width_chars(GTK_LABEL(child->data), 110);
+  }
+  g_list_free(children);
+}
+
 int AnswerOf(int response, UINT type) {
   switch (response) {
     case GTK_RESPONSE_YES: return IDYES;
@@ -96,6 +105,7 @@ int ConfigWindow::Ask(const char* text, const char* caption, UINT type) {
                                              MessageTypeOf(type),
                                              GTK_BUTTONS_NONE, "%s", text);
   gtk_window_set_title(GTK_WINDOW(dialog), caption);
+  WidenMessage(GTK_MESSAGE_DIALOG(dialog));
   AddAnswers(GTK_DIALOG(dialog), type);
   int response = gtk_dialog_run(GTK_DIALOG(dialog));
   gtk_widget_destroy(dialog);
@@ -150,7 +160,9 @@ GtkWidget* ConfigWindow::BuildChoices() {
   gtk_grid_attach(GTK_GRID(grid), AddList(kDeviceList), 1, 1, 2, 1);
   gtk_grid_attach(GTK_GRID(grid), label("Resolution:", 0), 0, 2, 1, 1);
   gtk_grid_attach(GTK_GRID(grid), AddList(kModeList), 1, 2, 1, 1);
-  gtk_grid_attach(GTK_GRID(grid), AddList(kFormatList), 2, 2, 1, 1);
+  GtkWidget* formats = AddList(kFormatList);
+  gtk_widget_set_size_request(formats, 150, -1);
+  gtk_grid_attach(GTK_GRID(grid), formats, 2, 2, 1, 1);
   gtk_grid_attach(GTK_GRID(grid), AddCheck(kAntiAliasCheck), 0, 3, 1, 1);
   gtk_grid_attach(GTK_GRID(grid), AddList(kAntiAliasList), 1, 3, 2, 1);
   gtk_grid_attach(GTK_GRID(grid), label("Texture Filter:", kFilterLabel), 0, 4, 1, 1);
