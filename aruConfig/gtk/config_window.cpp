@@ -27,6 +27,20 @@ bool SameItems(const std::vector<ComboItem>& a, const std::vector<ComboItem>& b)
   return true;
 }
 
+// The dialog's texts with access keys (Alt and the underlined letter).
+const char* Mnemonic(int id) {
+  switch (id) {
+    case kLaunchButton: return "_Launch";
+    case kExitButton: return "E_xit";
+    case kTestButton: return "_Test";
+    case kFullScreenCheck: return "_Full Screen";
+    case kAntiAliasCheck: return "A_nti-Alias:";
+    case kShowFpsCheck: return "_Show FPS";
+    case kPureDeviceCheck: return "_Pure Device";
+    default: return "";
+  }
+}
+
 GtkMessageType MessageTypeOf(UINT type) {
   switch (type & 0xF0) {
     case MB_ICONERROR: return GTK_MESSAGE_ERROR;
@@ -123,6 +137,7 @@ void ConfigWindow::Build() {
   gtk_window_set_title(GTK_WINDOW(window_), kDialogCaption);
   gtk_window_set_icon_name(GTK_WINDOW(window_), "video-display");
   gtk_window_set_resizable(GTK_WINDOW(window_), FALSE);
+  gtk_window_set_type_hint(GTK_WINDOW(window_), GDK_WINDOW_TYPE_HINT_DIALOG);
   gtk_window_set_position(GTK_WINDOW(window_), GTK_WIN_POS_CENTER);
   g_signal_connect(window_, "delete-event", G_CALLBACK(OnDelete), this);
   g_signal_connect(window_, "key-press-event", G_CALLBACK(OnKey), this);
@@ -148,25 +163,24 @@ GtkWidget* ConfigWindow::BuildChoices() {
   GtkWidget* grid = gtk_grid_new();
   gtk_grid_set_row_spacing(GTK_GRID(grid), 8);
   gtk_grid_set_column_spacing(GTK_GRID(grid), 10);
-  auto label = [this](const char* text, int id) {
-    GtkWidget* widget = id ? AddLabel(id, text) : gtk_label_new(text);
-    gtk_label_set_xalign(GTK_LABEL(widget), 0.0f);
-    return widget;
+  // Each row: a label whose access key focuses the list beside it.
+  auto row = [&](int top, const char* mnemonic, int labelId, GtkWidget* list, int width) {
+    GtkWidget* label = gtk_label_new_with_mnemonic(mnemonic);
+    if (labelId) Register(labelId, label);
+    gtk_label_set_xalign(GTK_LABEL(label), 0.0f);
+    gtk_label_set_mnemonic_widget(GTK_LABEL(label), list);
+    gtk_grid_attach(GTK_GRID(grid), label, 0, top, 1, 1);
+    gtk_grid_attach(GTK_GRID(grid), list, 1, top, width, 1);
   };
-  GtkWidget* adapter = label("Adapter:", 0);
-  gtk_grid_attach(GTK_GRID(grid), adapter, 0, 0, 1, 1);
-  gtk_grid_attach(GTK_GRID(grid), AddList(kAdapterList), 1, 0, 2, 1);
-  gtk_grid_attach(GTK_GRID(grid), label("Device:", kDeviceLabel), 0, 1, 1, 1);
-  gtk_grid_attach(GTK_GRID(grid), AddList(kDeviceList), 1, 1, 2, 1);
-  gtk_grid_attach(GTK_GRID(grid), label("Resolution:", 0), 0, 2, 1, 1);
-  gtk_grid_attach(GTK_GRID(grid), AddList(kModeList), 1, 2, 1, 1);
+  row(0, "_Adapter:", 0, AddList(kAdapterList), 2);
+  row(1, "_Device:", kDeviceLabel, AddList(kDeviceList), 2);
+  row(2, "_Resolution:", 0, AddList(kModeList), 1);
   GtkWidget* formats = AddList(kFormatList);
   gtk_widget_set_size_request(formats, 150, -1);
   gtk_grid_attach(GTK_GRID(grid), formats, 2, 2, 1, 1);
   gtk_grid_attach(GTK_GRID(grid), AddCheck(kAntiAliasCheck), 0, 3, 1, 1);
   gtk_grid_attach(GTK_GRID(grid), AddList(kAntiAliasList), 1, 3, 2, 1);
-  gtk_grid_attach(GTK_GRID(grid), label("Texture Filter:", kFilterLabel), 0, 4, 1, 1);
-  gtk_grid_attach(GTK_GRID(grid), AddList(kFilterList), 1, 4, 2, 1);
+  row(4, "Texture F_ilter:", kFilterLabel, AddList(kFilterList), 2);
 
   GtkWidget* checks = gtk_box_new(GTK_ORIENTATION_HORIZONTAL, 18);
   gtk_box_pack_start(GTK_BOX(checks), AddCheck(kFullScreenCheck), FALSE, FALSE, 0);
@@ -224,14 +238,14 @@ GtkWidget* ConfigWindow::AddList(int id) {
 }
 
 GtkWidget* ConfigWindow::AddCheck(int id) {
-  GtkWidget* check = gtk_check_button_new_with_label(model_.control(id).text.c_str());
+  GtkWidget* check = gtk_check_button_new_with_mnemonic(Mnemonic(id));
   Register(id, check);
   g_signal_connect(check, "toggled", G_CALLBACK(OnToggled), this);
   return check;
 }
 
 GtkWidget* ConfigWindow::AddButton(int id) {
-  GtkWidget* button = gtk_button_new_with_label(model_.control(id).text.c_str());
+  GtkWidget* button = gtk_button_new_with_mnemonic(Mnemonic(id));
   gtk_widget_set_size_request(button, 90, -1);
   Register(id, button);
   g_signal_connect(button, "clicked", G_CALLBACK(OnClicked), this);
