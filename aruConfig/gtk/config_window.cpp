@@ -114,6 +114,8 @@ int ConfigWindow::Run() {
 int ConfigWindow::Ask(const char* text, const char* caption, UINT type) {
   // Scripted answers for unattended runs, as the platform's own message boxes give them.
   if (std::getenv("ARU_MESSAGEBOX")) return MessageBoxA(nullptr, text, caption, type);
+  // The dialog shows the state the question is about (the Test button disabled while testing).
+  if (window_ && !syncing_) Sync();
   GtkWidget* dialog = gtk_message_dialog_new(window_ ? GTK_WINDOW(window_) : nullptr,
                                              static_cast<GtkDialogFlags>(GTK_DIALOG_MODAL | GTK_DIALOG_DESTROY_WITH_PARENT),
                                              MessageTypeOf(type),
