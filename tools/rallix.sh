@@ -42,6 +42,7 @@ case "${1:-play}" in
     export LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
     ctest --test-dir build-test --output-on-failure -j"$jobs" --timeout 600
+    JOBS="$jobs" bash "$here/tests/fuzz/run_fuzzers.sh"
     ;;
   *)
     echo "usage: $0 play|build|test" >&2
