@@ -333,3 +333,14 @@ struct IDirectPlay8Client : public IUnknown {
   ~IDirectPlay8Client() = default;
 };
 typedef IDirectPlay8Client* PDIRECTPLAY8CLIENT;
+
+// The COM class table refers to the transport's factories only weakly, so a static link would
+// leave them out; every program that includes this header pulls them in through these references.
+namespace platform {
+HRESULT CreateDirectPlay8ServerObject(REFIID iid, void** object);
+HRESULT CreateDirectPlay8ClientObject(REFIID iid, void** object);
+HRESULT CreateDirectPlay8AddressObject(REFIID iid, void** object);
+__attribute__((used)) inline HRESULT (*const linkDirectPlay8Server)(REFIID, void**) = &CreateDirectPlay8ServerObject;
+__attribute__((used)) inline HRESULT (*const linkDirectPlay8Client)(REFIID, void**) = &CreateDirectPlay8ClientObject;
+__attribute__((used)) inline HRESULT (*const linkDirectPlay8Address)(REFIID, void**) = &CreateDirectPlay8AddressObject;
+}  // namespace platform
