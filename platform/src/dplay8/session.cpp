@@ -69,7 +69,6 @@ void Session::Start(ENetHost* newHost, const std::shared_ptr<Session>& self) {
   host->maximumPacketSize = kMaxPacketSize;
   host->maximumWaitingData = kMaxWaitingData;
   thread = std::thread(&Session::Run, this, self);
-  threadId = thread.get_id();
 }
 
 void Session::Stop() {
@@ -96,6 +95,8 @@ void Session::Drain(std::vector<Event>& events) {
 }
 
 void Session::Run(std::shared_ptr<Session> self) {
+  // Set here, not by Start: a handler may call Close before Start has returned.
+  threadId = std::this_thread::get_id();
   std::vector<Event> batch;
   batch.reserve(kEventReserve);
   const ENetSocket socket = host->socket;

@@ -35,7 +35,9 @@ int WSAAPI WSAStartup(WORD versionRequested, LPWSADATA data) {
     data->wVersion = MAKEWORD(2, 2);
     return WSAVERNOTSUPPORTED;
   }
-  data->wVersion = LOBYTE(versionRequested) >= 2 ? MAKEWORD(2, 2) : versionRequested;
+  // The version used is the one asked for, up to the highest there is.
+  const BYTE major = LOBYTE(versionRequested), minor = HIBYTE(versionRequested);
+  data->wVersion = (major > 2 || (major == 2 && minor >= 2)) ? MAKEWORD(2, 2) : versionRequested;
   data->iMaxSockets = 0;
   data->iMaxUdpDg = 0;
   std::strcpy(data->szDescription, "WinSock 2.0");
