@@ -19,7 +19,6 @@ namespace {
 
 constexpr DWORD kDefaultPort = 2302;
 constexpr enet_uint32 kConnectTimeOutMinMs = 2000, kConnectTimeOutMaxMs = 3000;
-constexpr enet_uint32 kSessionTimeOutMinMs = 4000, kSessionTimeOutMaxMs = 8000;
 
 struct Target {
   std::string hostName;
@@ -104,7 +103,7 @@ void ClientSession::OnConnect() {
   std::lock_guard guard(lock);
   if (state != State::Connecting || !server) return;
   connectId = server->connectID;
-  enet_peer_timeout(server, 0, kSessionTimeOutMinMs, kSessionTimeOutMaxMs);
+  SetSessionTimeOuts(server);
   std::string hello(reinterpret_cast<const char*>(&target.application), sizeof(GUID));
   hello += target.password;
   ENetPacket* packet = MakePacket(PacketKind::Hello, hello.data(), hello.size(), ENET_PACKET_FLAG_RELIABLE);
@@ -114,18 +113,17 @@ void ClientSession::OnConnect() {
 }
 
 void ClientSession::OnReceive(Event& event) {
-  const ENetPacket& packet = *event.packet;
-  if (packet.dataLength < 1) return;
-  const auto kind = static_cast<PacketKind>(packet.data[0]);
+  const Contents contents = Open(*event.packet, event.channel);
+  if (!contents.valid) return;
   State now;
   {
     std::lock_guard guard(lock);
     now = state;
-    if (now == State::AwaitingWelcome && kind == PacketKind::Welcome && packet.dataLength >= 1 + 2 * sizeof(DPNID)) {
-      std::memcpy(&localPlayer, packet.data + 1, sizeof(DPNID));
-      std::memcpy(&hostPlayer, packet.data + 1 + sizeof(DPNID), sizeof(DPNID));
-    } else if (now == State::Connected && kind == PacketKind::Data) {
-      const DWORD size = static_cast<DWORD>(packet.dataLength - 1);
+    if (now == State::AwaitingWelcome && contents.kind == PacketKind::Welcome && contents.size >= 2 * sizeof(DPNID)) {
+      std::memcpy(&localPlayer, contents.payload, sizeof(DPNID));
+      std::memcpy(&hostPlayer, contents.payload + sizeof(DPNID), sizeof(DPNID));
+    } else if (now == State::Connected && contents.kind == PacketKind::Data) {
+      const DWORD size = static_cast<DWORD>(contents.size);
       const bool guaranteed = event.channel == kReliableChannel;
       (guaranteed ? stats.bytesReceivedGuaranteed : stats.bytesReceivedNonGuaranteed) += size;
       ++(guaranteed ? stats.packetsReceivedGuaranteed : stats.packetsReceivedNonGuaranteed);

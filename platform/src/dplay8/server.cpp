@@ -19,7 +19,6 @@ namespace {
 constexpr size_t kSparePeerSlots = 4;
 constexpr DWORD kDefaultPort = 2302;
 constexpr DPNID kFirstPlayerId = 0x00020001;
-constexpr enet_uint32 kPlayerTimeOutMinMs = 4000, kPlayerTimeOutMaxMs = 8000;
 
 struct Slot {
   enum class State { Free, Hello, Indicating, Player, Dropped } state = State::Free;
@@ -67,8 +66,8 @@ class ServerSession final : public Session {
   void OnConnect(Event& event);
   void OnReceive(Event& event);
   void OnDisconnect(Event& event);
-  void Admit(ENetPeer* peer, Slot& slot, const ENetPacket& hello);
-  Reason CheckHelloLocked(const ENetPacket& hello) const;
+  void Admit(ENetPeer* peer, Slot& slot, const Contents& hello);
+  Reason CheckHelloLocked(const Contents& hello) const;
   bool WelcomeLocked(ENetPeer* peer, Slot& slot);
   void DeliverCreatePlayer(DPNID player, void* context);
   void DeliverDestroyPlayer(DPNID player, void* context, DWORD reason);
@@ -132,13 +131,13 @@ void ServerSession::OnConnect(Event& event) {
   }
   slot.state = Slot::State::Hello;
   slot.helloDeadline = Clock::now() + kHelloTimeOut;
-  enet_peer_timeout(event.peer, 0, kPlayerTimeOutMinMs, kPlayerTimeOutMaxMs);
+  SetSessionTimeOuts(event.peer);
 }
 
 void ServerSession::OnReceive(Event& event) {
-  const ENetPacket& packet = *event.packet;
-  if (packet.dataLength < 1) return;
-  const auto kind = static_cast<PacketKind>(packet.data[0]);
+  const Contents contents = Open(*event.packet, event.channel);
+  if (!contents.valid) return;
+  const PacketKind kind = contents.kind;
   Slot::State state;
   DPNID player;
   void* context;
@@ -150,7 +149,7 @@ void ServerSession::OnReceive(Event& event) {
     player = slot.player;
     context = slot.context;
     if (state == Slot::State::Player && kind == PacketKind::Data) {
-      const DWORD size = static_cast<DWORD>(packet.dataLength - 1);
+      const DWORD size = static_cast<DWORD>(contents.size);
       const bool guaranteed = event.channel == kReliableChannel;
       (guaranteed ? slot.stats.bytesReceivedGuaranteed : slot.stats.bytesReceivedNonGuaranteed) += size;
       ++(guaranteed ? slot.stats.packetsReceivedGuaranteed : slot.stats.packetsReceivedNonGuaranteed);
@@ -158,7 +157,7 @@ void ServerSession::OnReceive(Event& event) {
     }
   }
   if (state == Slot::State::Hello && kind == PacketKind::Hello) {
-    Admit(event.peer, *SlotOf(event.peer), packet);
+    Admit(event.peer, *SlotOf(event.peer), contents);
   } else if (state == Slot::State::Player && kind == PacketKind::Data) {
     DeliverReceive(player, context, event);
   }
@@ -184,13 +183,13 @@ void ServerSession::OnDisconnect(Event& event) {
   }
 }
 
-Reason ServerSession::CheckHelloLocked(const ENetPacket& hello) const {
-  if (hello.dataLength < 1 + sizeof(GUID)) return kReasonProtocol;
+Reason ServerSession::CheckHelloLocked(const Contents& hello) const {
+  if (hello.size < sizeof(GUID)) return kReasonProtocol;
   GUID application;
-  std::memcpy(&application, hello.data + 1, sizeof(GUID));
+  std::memcpy(&application, hello.payload, sizeof(GUID));
   if (application != settings.application) return kReasonApplication;
-  const char* password = reinterpret_cast<const char*>(hello.data + 1 + sizeof(GUID));
-  const size_t passwordSize = hello.dataLength - 1 - sizeof(GUID);
+  const char* password = reinterpret_cast<const char*>(hello.payload + sizeof(GUID));
+  const size_t passwordSize = hello.size - sizeof(GUID);
   if (settings.requirePassword && std::string(password, passwordSize) != settings.password) return kReasonPassword;
   size_t players = 1;  // the host's own
   for (const Slot& slot : slots) {
@@ -201,7 +200,7 @@ Reason ServerSession::CheckHelloLocked(const ENetPacket& hello) const {
 }
 
 // Indicates the client to the handler, and makes it a player when the handler accepts it.
-void ServerSession::Admit(ENetPeer* peer, Slot& slot, const ENetPacket& hello) {
+void ServerSession::Admit(ENetPeer* peer, Slot& slot, const Contents& hello) {
   const enet_uint32 connectId = peer->connectID;
   {
     std::lock_guard guard(lock);

@@ -36,6 +36,17 @@ HRESULT ConnectFailure(enet_uint32 reason) {
   }
 }
 
+Contents Open(const ENetPacket& packet, enet_uint8 channel) {
+  if (channel == kUnsequencedChannel) return {true, PacketKind::Data, packet.data, packet.dataLength};
+  if (packet.dataLength < 1) return {false, PacketKind::Data, nullptr, 0};
+  return {true, static_cast<PacketKind>(packet.data[0]), packet.data + 1, packet.dataLength - 1};
+}
+
+void SetSessionTimeOuts(ENetPeer* peer) {
+  enet_peer_timeout(peer, 0, kPeerTimeOutMinMs, kPeerTimeOutMaxMs);
+  enet_peer_ping_interval(peer, kPingIntervalMs);
+}
+
 void FillConnectionInfo(const ENetPeer& peer, const Stats& stats, DPN_CONNECTION_INFO* info) {
   info->dwRoundTripLatencyMS = peer.roundTripTime;
   info->dwBytesSentGuaranteed = stats.bytesSentGuaranteed;
@@ -149,8 +160,9 @@ void Session::DeliverReceive(DPNID sender, void* playerContext, Event& event) {
   message.dwSize = sizeof(message);
   message.dpnidSender = sender;
   message.pvPlayerContext = playerContext;
-  message.pReceiveData = event.packet->data + 1;
-  message.dwReceiveDataSize = static_cast<DWORD>(event.packet->dataLength - 1);
+  const Contents contents = Open(*event.packet, event.channel);
+  message.pReceiveData = const_cast<BYTE*>(contents.payload);
+  message.dwReceiveDataSize = static_cast<DWORD>(contents.size);
   message.hBufferHandle = NextHandle();
   message.dwReceiveFlags = event.channel == kReliableChannel ? DPNRECEIVE_GUARANTEED : 0;
   if (Deliver(DPN_MSGID_RECEIVE, &message) != DPNSUCCESS_PENDING) return;
@@ -185,9 +197,11 @@ ENetPacket* Session::MakePacket(PacketKind kind, const void* payload, size_t siz
 }
 
 ENetPacket* Session::GatherPacket(const DPN_BUFFER_DESC* buffers, DWORD count, DWORD size, enet_uint32 flags) {
-  ENetPacket* packet = MakePacket(PacketKind::Data, nullptr, size, flags);
+  const size_t prefix = (flags & ENET_PACKET_FLAG_RELIABLE) ? 1 : 0;
+  ENetPacket* packet = enet_packet_create(nullptr, size + prefix, flags);
   if (!packet) return nullptr;
-  size_t at = 1;
+  if (prefix) packet->data[0] = static_cast<enet_uint8>(PacketKind::Data);
+  size_t at = prefix;
   for (DWORD i = 0; i < count; ++i) {
     if (buffers[i].dwBufferSize == 0) continue;
     std::memcpy(packet->data + at, buffers[i].pBufferData, buffers[i].dwBufferSize);

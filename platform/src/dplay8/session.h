@@ -19,7 +19,8 @@ namespace platform::dplay8 {
 
 using Clock = std::chrono::steady_clock;
 
-// The first byte of every packet says what follows it.
+// The first byte of every reliable packet says what follows it. Unsequenced packets are always
+// application messages and carry no kind byte: they are the most frequent ones.
 enum class PacketKind : uint8_t {
   Hello = 1,    // client -> host: application GUID (16 bytes), then the password as UTF-8
   Welcome = 2,  // host -> client: the client's DPNID, then the host player's DPNID
@@ -51,6 +52,20 @@ constexpr size_t kMaxWaitingData = 64 * 1024;
 // How long a connecting client may take to say who it is, and how long a connect may take.
 constexpr auto kHelloTimeOut = std::chrono::seconds(5);
 constexpr auto kConnectTimeOut = std::chrono::seconds(5);
+
+// What a received packet holds; valid is false for an empty reliable packet.
+struct Contents {
+  bool valid;
+  PacketKind kind;
+  const enet_uint8* payload;
+  size_t size;
+};
+Contents Open(const ENetPacket& packet, enet_uint8 channel);
+
+// A peer that stops answering is dropped after 4 to 7 s; with a keep-alive ping after 1 s without
+// guaranteed traffic, a killed peer is noticed within 8 s.
+constexpr enet_uint32 kPeerTimeOutMinMs = 4000, kPeerTimeOutMaxMs = 7000, kPingIntervalMs = 1000;
+void SetSessionTimeOuts(ENetPeer* peer);
 
 struct Stats {
   DWORD bytesSentGuaranteed = 0, packetsSentGuaranteed = 0;
@@ -105,7 +120,8 @@ class Session {
   // answering DPNSUCCESS_PENDING, and the packet is then freed by ReturnBuffer.
   void DeliverReceive(DPNID sender, void* playerContext, Event& event);
   static ENetPacket* MakePacket(PacketKind kind, const void* payload, size_t size, enet_uint32 flags);
-  // A Data packet holding the buffers one after another; size is their total.
+  // A Data packet holding the buffers one after another (size is their total), with the kind
+  // byte when it is reliable.
   static ENetPacket* GatherPacket(const DPN_BUFFER_DESC* buffers, DWORD count, DWORD size, enet_uint32 flags);
   static bool PeerIs(const ENetPeer* peer, enet_uint32 connectId) {
     return peer && peer->state == ENET_PEER_STATE_CONNECTED && peer->connectID == connectId;
