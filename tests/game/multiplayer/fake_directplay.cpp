@@ -1,11 +1,38 @@
 // The recording DirectPlay stand-ins and the network test fixture.
 #include "fake_directplay.h"
 
+#include <atomic>
+#include <cstdlib>
+#include <new>
 #include <thread>
 
 #include "multiplayer/net_protocol.h"
 
+namespace {
+thread_local bool countingAllocations = false;
+thread_local size_t allocationCount = 0;
+}  // namespace
+
+// Replaced for the whole test binary; counts only while a test asks for it on its thread.
+void* operator new(size_t size) {
+  if (countingAllocations) ++allocationCount;
+  if (void* memory = std::malloc(size == 0 ? 1 : size)) return memory;
+  throw std::bad_alloc();
+}
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, size_t) noexcept { std::free(memory); }
+
 namespace fakes {
+
+void StartCountingAllocations() {
+  allocationCount = 0;
+  countingAllocations = true;
+}
+
+size_t StopCountingAllocations() {
+  countingAllocations = false;
+  return allocationCount;
+}
 
 namespace {
 
@@ -54,6 +81,8 @@ HRESULT FakeServer::Host(const DPN_APPLICATION_DESC* desc, IDirectPlay8Address**
 
 HRESULT FakeServer::SendTo(DPNID target, const DPN_BUFFER_DESC* buffers, DWORD count, DWORD timeout, void*,
                            DPNHANDLE* handle, DWORD flags) {
+  ++sendCount;
+  if (!recordSends) return DPNSUCCESS_PENDING;
   SentMessage message = Record(buffers, count, timeout, handle, flags);
   message.target = target;
   if (watchedLock != nullptr) message.lockHeldElsewhere = !LockIsFree(*watchedLock);

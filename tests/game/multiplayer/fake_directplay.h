@@ -103,6 +103,8 @@ class FakeServer : public Counted<IDirectPlay8Server> {
   DWORD roundTrip = 0;
   HRESULT infoResult = S_OK;
   aruMutex* watchedLock = nullptr;  // when set, each send records whether the lock is held
+  bool recordSends = true;          // false: only count them, allocating nothing
+  int sendCount = 0;
 };
 
 class FakeClient : public Counted<IDirectPlay8Client> {
@@ -133,6 +135,10 @@ class FakeClient : public Counted<IDirectPlay8Client> {
   HRESULT infoResult = S_OK;
   DWORD roundTrip = 0;
 };
+
+// Counts operator new calls made on the counting thread while counting is on.
+void StartCountingAllocations();
+size_t StopCountingAllocations();
 
 // Whether another thread can take the lock at once (false while this thread or any other holds it).
 bool LockIsFree(aruMutex& lock);

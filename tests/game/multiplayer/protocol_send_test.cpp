@@ -176,6 +176,20 @@ TEST_F(ProtocolSend, PaddleWaitsThirtyMillisecondsAndTurnsXRound) {
   EXPECT_EQ(fakeClient.sent[0].timeoutMs, 10u);
 }
 
+TEST_F(ProtocolSend, PerFrameSendersAllocateNothing) {
+  BecomeHost();
+  fakeServer.recordSends = false;
+  SendPaddle();  // starts the throttle's clock
+  std::this_thread::sleep_for(std::chrono::milliseconds(35));
+  fakes::StartCountingAllocations();
+  SendBall(BALL_EVENT_HIT);
+  SendScores();
+  SendPaddle();
+  const size_t allocations = fakes::StopCountingAllocations();
+  EXPECT_EQ(fakeServer.sendCount, 3);
+  EXPECT_EQ(allocations, 0u);
+}
+
 TEST(PaddleThrottle, SendsAtMostEveryThirtyMillisecondsAcrossTheTickWrap) {
   PaddleThrottle throttle;
   EXPECT_FALSE(throttle.Due(1000));
