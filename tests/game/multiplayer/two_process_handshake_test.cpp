@@ -44,7 +44,9 @@ bool WaitFor(RallixGame& game, std::chrono::milliseconds limit, const std::funct
   return false;
 }
 
-bool HasLine(const RallixGame& game, const std::string& text) {
+// The transport's thread prints under netLock, so the lines are read under it too.
+bool HasLine(RallixGame& game, const std::string& text) {
+  NetLockGuard guard(game.netLock);
   for (const auto& line : game.GetLines()) {
     if (text == line.text) return true;
   }
@@ -151,7 +153,10 @@ TEST_F(TwoProcesses, HandshakeNamesChatAndTheHostsDeath) {
   EXPECT_TRUE(HasLine(*game, "Connected successfully. Identifying..."));
   EXPECT_TRUE(HasLine(*game, "Not Connected is now known as Hoster"));
   EXPECT_TRUE(HostLogHas("Not Connected is now known as Joiner", 5s));
-  EXPECT_EQ(game->connectionLost, 0);
+  {
+    NetLockGuard guard(game->netLock);
+    EXPECT_EQ(game->connectionLost, 0);
+  }
 
   SendChat("hello host");
   EXPECT_TRUE(HostLogHas("<Joiner> hello host", 5s));
