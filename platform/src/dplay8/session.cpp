@@ -7,6 +7,8 @@
 #include <cstring>
 #include <stdexcept>
 
+#include "dplay8/enet_memory.h"
+
 namespace platform::dplay8 {
 
 namespace {
@@ -22,7 +24,9 @@ void SignalAcknowledged(ENetPacket* packet) {
 void InitializeEnet() {
   static std::once_flag once;
   std::call_once(once, [] {
-    if (enet_initialize() != 0) throw std::runtime_error("ENet could not be initialised");
+    const ENetCallbacks callbacks{EnetAllocate, EnetFree, EnetOutOfMemory};
+    if (enet_initialize_with_callbacks(ENET_VERSION, &callbacks) != 0)
+      throw std::runtime_error("ENet could not be initialised");
   });
 }
 

@@ -40,14 +40,23 @@ HRESULT WINAPI Recorder::Handler(PVOID context, DWORD id, PVOID message) {
     }
     default: break;
   }
-  HRESULT answer = DPN_OK;
-  if (self->reaction) answer = self->reaction(id, message);
+  std::function<HRESULT(DWORD, void*)> reaction;
+  {
+    std::lock_guard guard(self->mutex);
+    reaction = self->reaction;
+  }
+  const HRESULT answer = reaction ? reaction(id, message) : DPN_OK;
   {
     std::lock_guard guard(self->mutex);
     self->records.push_back(record);
   }
   self->changed.notify_all();
   return answer;
+}
+
+void Recorder::React(std::function<HRESULT(DWORD id, void* message)> newReaction) {
+  std::lock_guard guard(mutex);
+  reaction = std::move(newReaction);
 }
 
 bool Recorder::WaitFor(DWORD id, size_t count, std::chrono::milliseconds limit) {

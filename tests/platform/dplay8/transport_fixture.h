@@ -36,9 +36,11 @@ class Recorder {
   size_t Count(DWORD id);
   std::vector<DWORD> Ids();
 
-  std::function<HRESULT(DWORD id, void* message)> reaction;
+  // What the handler does besides recording; may be changed while messages arrive.
+  void React(std::function<HRESULT(DWORD id, void* message)> newReaction);
 
  private:
+  std::function<HRESULT(DWORD id, void* message)> reaction;  // under mutex
   std::mutex mutex;
   std::condition_variable changed;
   std::vector<Record> records;

@@ -9,7 +9,11 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
+#include <mutex>
 #include <thread>
+
+#include <dplay8_test.h>
 
 #include "platform/dplay8/transport_fixture.h"
 
@@ -27,11 +31,14 @@ class Transport : public ::testing::Test {
     CoUninitialize();
   }
 
-  // Hosts and connects one client; returns the client's player id as the host knows it.
-  DPNID Connected(const wchar_t* hostPassword = nullptr, const wchar_t* clientPassword = nullptr) {
+  // Hosts and connects one client; returns the client's player id as the host knows it. The
+  // host's reaction is installed once the server is known.
+  DPNID Connected(const wchar_t* hostPassword = nullptr, const wchar_t* clientPassword = nullptr,
+                  std::function<HRESULT(DWORD, void*)> hostReaction = nullptr) {
     port = FreePort();
     server = StartServer(host, port, hostPassword);
     if (!server) return 0;
+    host.React(std::move(hostReaction));
     HRESULT connect;
     client = StartClient(joiner, port, connect, clientPassword);
     EXPECT_EQ(connect, DPNSUCCESS_PENDING);
@@ -59,14 +66,13 @@ class Transport : public ::testing::Test {
 TEST_F(Transport, HandshakeReportsHostPlayerThenIndicationThenClientAndMessagesFlowBothWays) {
   // The host answers the indication with a message, as the game does with its version message:
   // the client must see it after its connect completed.
-  host.reaction = [this](DWORD id, void*) {
+  const DPNID clientId = Connected(L"secret", L"secret", [this](DWORD id, void*) {
     if (id == DPN_MSGID_INDICATE_CONNECT) {
       EXPECT_EQ(SendText(server, DPNID_ALL_PLAYERS_GROUP, "version", DPNSEND_GUARANTEED | DPNSEND_NOLOOPBACK),
                 DPNSUCCESS_PENDING);
     }
     return DPN_OK;
-  };
-  const DPNID clientId = Connected(L"secret", L"secret");
+  });
   ASSERT_NE(clientId, 0u);
 
   const std::vector<Record> hostRecords = host.Records();
@@ -163,7 +169,7 @@ TEST_F(Transport, HandlerRefusingTheIndicationRejectsTheClient) {
   port = FreePort();
   server = StartServer(host, port);
   ASSERT_NE(server, nullptr);
-  host.reaction = [](DWORD id, void*) { return id == DPN_MSGID_INDICATE_CONNECT ? E_FAIL : DPN_OK; };
+  host.React([](DWORD id, void*) { return id == DPN_MSGID_INDICATE_CONNECT ? E_FAIL : DPN_OK; });
   HRESULT connect;
   EXPECT_EQ(RefusedOutcome(client, joiner, connect, nullptr), DPNERR_HOSTREJECTEDCONNECTION);
   EXPECT_EQ(host.Count(DPN_MSGID_CREATE_PLAYER), 1u);
@@ -283,21 +289,40 @@ TEST_F(Transport, RoundTripIsMeasuredAfterTraffic) {
   EXPECT_EQ(client->GetConnectionInfo(&wrongSize, 0), DPNERR_INVALIDPARAM);
 }
 
+TEST_F(Transport, SteadySendingTakesNoMemoryFromTheSystem) {
+  const DPNID clientId = Connected();
+  ASSERT_NE(clientId, 0u);
+  // One message of each kind each way per round, as in a rally; each waits for the last.
+  auto rounds = [&](int count) {
+    for (int i = 0; i < count; ++i) {
+      ASSERT_EQ(SendText(client, std::string(25, 'p'), 0), DPNSUCCESS_PENDING);
+      ASSERT_EQ(SendText(client, std::string(27, 'b'), DPNSEND_GUARANTEED | DPNSEND_SYNC), DPN_OK);
+      ASSERT_EQ(SendText(server, DPNID_ALL_PLAYERS_GROUP, std::string(25, 'p'), DPNSEND_NOLOOPBACK), DPNSUCCESS_PENDING);
+      ASSERT_EQ(SendText(server, clientId, std::string(27, 'b'), DPNSEND_GUARANTEED | DPNSEND_SYNC), DPN_OK);
+    }
+  };
+  rounds(50);
+  const size_t before = platform::TransportSystemAllocations();
+  rounds(300);
+  EXPECT_EQ(platform::TransportSystemAllocations(), before);
+  EXPECT_GT(before, 0u);
+}
+
 TEST_F(Transport, HandlersMaySendFromInsideWhileAnotherThreadSendsUnderTheCallersLock) {
   // The game holds its own lock in every handler and around its sends from the main thread.
   std::recursive_mutex gameLock;
   const DPNID clientId = Connected();
   ASSERT_NE(clientId, 0u);
-  host.reaction = [&](DWORD id, void*) {
+  host.React([&](DWORD id, void*) {
     std::lock_guard guard(gameLock);
     if (id == DPN_MSGID_RECEIVE) SendText(server, DPNID_ALL_PLAYERS_GROUP, "echo", DPNSEND_NOLOOPBACK | DPNSEND_GUARANTEED);
     return DPN_OK;
-  };
-  joiner.reaction = [&](DWORD id, void*) {
+  });
+  joiner.React([&](DWORD id, void*) {
     std::lock_guard guard(gameLock);
     if (id == DPN_MSGID_RECEIVE) SendText(client, "again", DPNSEND_GUARANTEED);
     return DPN_OK;
-  };
+  });
   constexpr int kRounds = 200;
   for (int i = 0; i < kRounds; ++i) {
     std::lock_guard guard(gameLock);
@@ -306,8 +331,8 @@ TEST_F(Transport, HandlersMaySendFromInsideWhileAnotherThreadSendsUnderTheCaller
   }
   EXPECT_TRUE(host.WaitFor(DPN_MSGID_RECEIVE, kRounds, 20s));
   EXPECT_TRUE(joiner.WaitFor(DPN_MSGID_RECEIVE, kRounds, 20s));
-  host.reaction = nullptr;
-  joiner.reaction = nullptr;
+  host.React(nullptr);
+  joiner.React(nullptr);
   // Closing while echoes are still in flight must neither hang nor crash.
   EXPECT_EQ(client->Close(0), DPN_OK);
   EXPECT_EQ(server->Close(0), DPN_OK);
@@ -317,13 +342,13 @@ TEST_F(Transport, ClientMayCloseAndReleaseInsideItsOwnHandler) {
   const DPNID clientId = Connected();
   ASSERT_NE(clientId, 0u);
   std::atomic<bool> closed{false};
-  joiner.reaction = [&](DWORD id, void*) {
+  joiner.React([&](DWORD id, void*) {
     if (id == DPN_MSGID_RECEIVE && !closed.exchange(true)) {
       EXPECT_EQ(client->Close(0), DPN_OK);
       client->Release();
     }
     return DPN_OK;
-  };
+  });
   EXPECT_EQ(SendText(server, clientId, "version 0", DPNSEND_GUARANTEED), DPNSUCCESS_PENDING);
   ASSERT_TRUE(joiner.WaitFor(DPN_MSGID_RECEIVE));
   client = nullptr;
