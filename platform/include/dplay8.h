@@ -295,8 +295,12 @@ DEFINE_GUID(IID_IDirectPlay8Client, 0x5102dacd, 0x241b, 0x11d3, 0xae, 0xa7, 0x00
 DEFINE_GUID(IID_IDirectPlay8Server, 0x5102dace, 0x241b, 0x11d3, 0xae, 0xa7, 0x00, 0x60, 0x97, 0xb0, 0x14, 0x11);
 DEFINE_GUID(CLSID_DP8SP_TCPIP, 0xebfe7ba0, 0x628d, 0x11d2, 0xae, 0x0f, 0x00, 0x60, 0x97, 0xb0, 0x14, 0x11);
 
-// The host side: one session of at most dwMaxPlayers players (its own included). SendTo accepts
-// DPNID_ALL_PLAYERS_GROUP or the client's id; every send is asynchronous unless DPNSEND_SYNC.
+// The host side: one session of at most dwMaxPlayers players (its own included). Host answers
+// DPNERR_INVALIDDEVICEADDRESS when the device address's port cannot be bound (another program or
+// session uses it). SendTo accepts DPNID_ALL_PLAYERS_GROUP, a player's id or the host's own (the
+// host's handler receives the message); every send is asynchronous unless DPNSEND_SYNC, which
+// waits for a guaranteed message's acknowledgement at most the time-out (0: no limit).
+// No message reaches the handler once Close has returned.
 struct IDirectPlay8Server : public IUnknown {
   virtual HRESULT Initialize(PVOID userContext, PFNDPNMESSAGEHANDLER handler, DWORD flags) = 0;
   virtual HRESULT Host(const DPN_APPLICATION_DESC* applicationDesc, IDirectPlay8Address** deviceInfo,
@@ -315,7 +319,10 @@ struct IDirectPlay8Server : public IUnknown {
 typedef IDirectPlay8Server* PDIRECTPLAY8SERVER;
 
 // The joining side. Connect without DPNCONNECT_SYNC returns DPNSUCCESS_PENDING and reports its
-// outcome as DPN_MSGID_CONNECT_COMPLETE; Send goes to the host.
+// outcome as DPN_MSGID_CONNECT_COMPLETE: DPNERR_INVALIDHOSTADDRESS for a name that does not
+// resolve, DPNERR_NOCONNECTION when nobody answers within 5 s, the host's refusal otherwise
+// (DPNERR_INVALIDPASSWORD, DPNERR_SESSIONFULL, DPNERR_INVALIDAPPLICATION,
+// DPNERR_HOSTREJECTEDCONNECTION). Send goes to the host.
 struct IDirectPlay8Client : public IUnknown {
   virtual HRESULT Initialize(PVOID userContext, PFNDPNMESSAGEHANDLER handler, DWORD flags) = 0;
   virtual HRESULT Connect(const DPN_APPLICATION_DESC* applicationDesc, IDirectPlay8Address* hostAddress,

@@ -214,6 +214,8 @@ ENetPacket* Session::GatherPacket(const DPN_BUFFER_DESC* buffers, DWORD count, D
   return packet;
 }
 
+// An asynchronous send leaves at once (the host is flushed under the lock), so its time-out cannot
+// run out on a working link; on a choked one ENet's throttle drops unguaranteed packets itself.
 HRESULT Session::SendMessage(ENetPeer* peer, enet_uint32 connectId, const DPN_BUFFER_DESC* buffers, DWORD count,
                              DWORD flags, DWORD timeOut, Stats& stats) {
   const bool guaranteed = (flags & DPNSEND_GUARANTEED) != 0;
