@@ -2,6 +2,7 @@
 // read at the layouts' fixed offsets once the buffer is known to hold the whole layout; a
 // shorter buffer, an unknown type or a layout carrying a non-finite number is garbage, shown
 // only in debug mode. Texts are read up to their terminator or the end of the buffer.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>

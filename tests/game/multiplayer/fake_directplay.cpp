@@ -165,23 +165,23 @@ void NetGameTest::BecomeClient() {
   game->client->hostAddress = &fakeHost;
 }
 
-void NetGameTest::ServerGets(const std::vector<BYTE>& bytes) {
-  std::vector<BYTE> copy = bytes;  // the receiver must not read past what it was given
-  DPNMSG_RECEIVE message{};
-  message.dwSize = sizeof message;
-  message.pReceiveData = copy.empty() ? nullptr : copy.data();
-  message.dwReceiveDataSize = DWORD(copy.size());
-  ServerReceive(&message);
-}
+namespace {
 
-void NetGameTest::ClientGets(const std::vector<BYTE>& bytes) {
+// An exact-size copy, so the sanitizer catches a receiver reading past what it was given.
+void Deliver(void (*receive)(const DPNMSG_RECEIVE*), const std::vector<BYTE>& bytes) {
   std::vector<BYTE> copy = bytes;
   DPNMSG_RECEIVE message{};
   message.dwSize = sizeof message;
   message.pReceiveData = copy.empty() ? nullptr : copy.data();
   message.dwReceiveDataSize = DWORD(copy.size());
-  ClientReceive(&message);
+  receive(&message);
 }
+
+}  // namespace
+
+void NetGameTest::ServerGets(const std::vector<BYTE>& bytes) { Deliver(ServerReceive, bytes); }
+
+void NetGameTest::ClientGets(const std::vector<BYTE>& bytes) { Deliver(ClientReceive, bytes); }
 
 const aruConsole::Line* NetGameTest::LastLine() const {
   return game->GetLines().empty() ? nullptr : &game->GetLines().back();
