@@ -61,8 +61,8 @@ std::unique_ptr<RallixGame> MakeGame(const char* name) {
   return game;
 }
 
-// The host: serves with password "pw" and writes every console line to the log file as it
-// appears, until killed.
+// The host: serves with password "pw", writes every console line to the log file as it
+// appears and sends a ball message every few milliseconds, until killed.
 TEST(MultiplayerPeerProcess, HostRole) {
   const char* port = std::getenv(portVariable);
   const char* logPath = std::getenv(logVariable);
@@ -80,7 +80,10 @@ TEST(MultiplayerPeerProcess, HostRole) {
       const auto& lines = game->GetLines();
       for (; written < lines.size(); ++written) log << lines[written].text << std::endl;
     }
-    std::this_thread::sleep_for(10ms);
+    // The main thread's guarded sends, against the handler's own sends and receives.
+    game->ball.position.x = float(written);
+    SendBall(BALL_EVENT_NONE);
+    std::this_thread::sleep_for(2ms);
   }
 }
 
@@ -160,6 +163,19 @@ TEST_F(TwoProcesses, HandshakeNamesChatAndTheHostsDeath) {
 
   SendChat("hello host");
   EXPECT_TRUE(HostLogHas("<Joiner> hello host", 5s));
+
+  // Both sides send from their main threads while their handlers receive and answer: neither
+  // may deadlock between netLock and the transport.
+  for (int i = 0; i < 300; ++i) {
+    game->matchRunning = 1;
+    SendPaddle();
+    if (i % 3 == 0) SendChat("busy");
+    if (i % 50 == 0) SendName();
+    std::this_thread::sleep_for(3ms);
+  }
+  SendChat("still here");
+  EXPECT_TRUE(HostLogHas("<Joiner> still here", 5s));
+  EXPECT_TRUE(WaitFor(*game, 5s, [&] { return game->ball.position.x != 0.0f; }));
 
   KillHost();
   ASSERT_TRUE(WaitFor(*game, 12s, [&] { return game->connectionLost != 0; }));
