@@ -50,8 +50,8 @@ HRESULT aruDPClient::Connect(GUID application, const char* session, const char* 
   hostAddress->AddComponent(DPNA_KEY_PORT, &port, sizeof port, DPNA_DATATYPE_DWORD);
   const DWORD hostBytes = static_cast<DWORD>((std::wcslen(wideHost) + 1) * sizeof(WCHAR));
   hostAddress->AddComponent(DPNA_KEY_HOSTNAME, wideHost, hostBytes, DPNA_DATATYPE_STRING);
-  return dp->Connect(&desc, hostAddress, deviceAddress, nullptr, nullptr, nullptr, 0, nullptr,
-                     &connectHandle, 0);
+  return dp->Connect(&desc, hostAddress, deviceAddress, nullptr, nullptr, nullptr, 0, nullptr, &connectHandle,
+                     0);
 }
 
 HRESULT aruDPClient::Send(const void* data, DWORD size, DWORD flags, DWORD timeoutMs) {

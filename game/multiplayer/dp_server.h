@@ -17,8 +17,7 @@ class aruDPServer {
   // not used. S_OK, or E_FAIL with nothing held.
   HRESULT Initialize(PFNDPNMESSAGEHANDLER handler, DWORD unused);
   // Hosts a client/server session on `port`; the password only when it is non-empty.
-  HRESULT Host(GUID application, const char* session, DWORD port, DWORD maxPlayers,
-               const char* password);
+  HRESULT Host(GUID application, const char* session, DWORD port, DWORD maxPlayers, const char* password);
   // To the connected client (all players of the session).
   HRESULT Send(const void* data, DWORD size, DWORD flags, DWORD timeoutMs);
   void Close();

@@ -70,17 +70,10 @@ HRESULT WINAPI ServerMessageHandler(PVOID, DWORD messageId, PVOID message) {
     case DPN_MSGID_DESTROY_PLAYER:
       if (message != nullptr) OnDestroyPlayer(game, *static_cast<const DPNMSG_DESTROY_PLAYER*>(message));
       break;
-    case DPN_MSGID_INDICATE_CONNECT:
-      SendVersion();
-      break;
-    case DPN_MSGID_INDICATED_CONNECT_ABORTED:
-      game.Print("Connection Aborted.", handlerColour);
-      break;
-    case DPN_MSGID_RECEIVE:
-      ServerReceive(static_cast<const DPNMSG_RECEIVE*>(message));
-      break;
-    default:
-      break;
+    case DPN_MSGID_INDICATE_CONNECT: SendVersion(); break;
+    case DPN_MSGID_INDICATED_CONNECT_ABORTED: game.Print("Connection Aborted.", handlerColour); break;
+    case DPN_MSGID_RECEIVE: ServerReceive(static_cast<const DPNMSG_RECEIVE*>(message)); break;
+    default: break;
   }
   return S_OK;
 }
@@ -92,15 +85,12 @@ HRESULT WINAPI ClientMessageHandler(PVOID, DWORD messageId, PVOID message) {
     case DPN_MSGID_CONNECT_COMPLETE:
       if (message != nullptr) OnConnectComplete(game, *static_cast<const DPNMSG_CONNECT_COMPLETE*>(message));
       break;
-    case DPN_MSGID_RECEIVE:
-      ClientReceive(static_cast<const DPNMSG_RECEIVE*>(message));
-      break;
+    case DPN_MSGID_RECEIVE: ClientReceive(static_cast<const DPNMSG_RECEIVE*>(message)); break;
     case DPN_MSGID_TERMINATE_SESSION:
       game.Print("Session Terminated.", handlerColour);
       game.connectionLost = 1;
       break;
-    default:
-      break;
+    default: break;
   }
   return S_OK;
 }

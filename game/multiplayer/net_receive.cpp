@@ -81,7 +81,8 @@ void ServerGarbage(RallixGame& game, const ReceivedBuffer& in) {
 void ClientGarbage(RallixGame& game, const ReceivedBuffer& in) {
   if (debugMode == 0) return;
   const int length = TextLength(in);
-  game.aruConsole::Printf(clientGarbageColour, "Garbage (%d bytes) %.*s", length, length, in.Text(textOffset));
+  game.aruConsole::Printf(clientGarbageColour, "Garbage (%d bytes) %.*s", length, length,
+                          in.Text(textOffset));
 }
 
 // Returns false when the buffer does not hold the type's layout.
@@ -100,16 +101,16 @@ bool ServerAct(RallixGame& game, const ReceivedBuffer& in) {
       if (!IsPaddle(in)) return false;
       ReceivePaddle(game, in);
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 
 void ReceiveVersion(RallixGame& game, const ReceivedBuffer& in) {
   const int32_t version = GetField<int32_t>(in.data, 1);
   if (version == PROTOCOL_VERSION) return;
-  game.aruConsole::Printf(mismatchColour, "Version Mismatch. Server replied version %d. This copy is version %d.",
-                          version, PROTOCOL_VERSION);
+  game.aruConsole::Printf(mismatchColour,
+                          "Version Mismatch. Server replied version %d. This copy is version %d.", version,
+                          PROTOCOL_VERSION);
   if (game.client != nullptr) game.client->Close();
 }
 
@@ -177,15 +178,12 @@ bool ClientAct(RallixGame& game, const ReceivedBuffer& in) {
       if (!IsPaddle(in)) return false;
       ReceivePaddle(game, in);
       return true;
-    case messageEndMatch:
-      ReturnToSetupPicture(game);
-      return true;
+    case messageEndMatch: ReturnToSetupPicture(game); return true;
     case messageStartMatch:
       if (in.size < startMatchSize) return false;
       ReceiveStartMatch(game, in);
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 

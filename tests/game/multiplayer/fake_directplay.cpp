@@ -36,10 +36,12 @@ size_t StopCountingAllocations() {
 
 namespace {
 
-SentMessage Record(const DPN_BUFFER_DESC* buffers, DWORD count, DWORD timeout, DPNHANDLE* handle, DWORD flags) {
+SentMessage Record(const DPN_BUFFER_DESC* buffers, DWORD count, DWORD timeout, DPNHANDLE* handle,
+                   DWORD flags) {
   SentMessage message;
   for (DWORD i = 0; i < count; ++i) {
-    message.bytes.insert(message.bytes.end(), buffers[i].pBufferData, buffers[i].pBufferData + buffers[i].dwBufferSize);
+    message.bytes.insert(message.bytes.end(), buffers[i].pBufferData,
+                         buffers[i].pBufferData + buffers[i].dwBufferSize);
   }
   message.flags = flags;
   message.timeoutMs = timeout;
@@ -113,8 +115,8 @@ HRESULT FakeClient::Connect(const DPN_APPLICATION_DESC* desc, IDirectPlay8Addres
   connectHost = host;
   connectDevice = device;
   connectHandle = handle;
-  connectExtrasNull = security == nullptr && credentials == nullptr && userData == nullptr && userDataSize == 0 &&
-                      asyncContext == nullptr;
+  connectExtrasNull = security == nullptr && credentials == nullptr && userData == nullptr &&
+                      userDataSize == 0 && asyncContext == nullptr;
   connectFlags = flags;
   if (handle != nullptr) *handle = 77;
   return DPNSUCCESS_PENDING;

@@ -160,7 +160,9 @@ class NetGameTest : public testing::Test {
 
   const aruConsole::Line* LastLine() const;
   size_t LineCount() const { return game->GetLines().size(); }
-  static std::vector<BYTE> Bytes(const std::string& text) { return std::vector<BYTE>(text.begin(), text.end()); }
+  static std::vector<BYTE> Bytes(const std::string& text) {
+    return std::vector<BYTE>(text.begin(), text.end());
+  }
 
   std::unique_ptr<RallixGame> game;
   fakes::FakeServer fakeServer;

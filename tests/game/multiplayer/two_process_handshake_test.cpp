@@ -16,6 +16,7 @@
 #include <string>
 #include <thread>
 
+#include "aru/test_support.h"
 #include "multiplayer/dp_client.h"
 #include "multiplayer/dp_server.h"
 #include "multiplayer/dp_session.h"
@@ -23,7 +24,6 @@
 #include "multiplayer/net_lock.h"
 #include "multiplayer/net_protocol.h"
 #include "rallix_game.h"
-#include "aru/test_support.h"
 
 namespace {
 
@@ -70,7 +70,8 @@ TEST(MultiplayerPeerProcess, HostRole) {
   auto game = MakeGame("Hoster");
   game->server = std::make_unique<aruDPServer>();
   ASSERT_EQ(game->server->Initialize(ServerMessageHandler, 0), S_OK);
-  ASSERT_EQ(game->server->Host(applicationGuid, sessionName, DWORD(std::atoi(port)), hostedMaxPlayers, "pw"), S_OK);
+  ASSERT_EQ(game->server->Host(applicationGuid, sessionName, DWORD(std::atoi(port)), hostedMaxPlayers, "pw"),
+            S_OK);
   std::ofstream log(logPath);
   log << "listening" << std::endl;
   size_t written = 0;
