@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstdio>
 
+#include "multiplayer/dp_client.h"
+#include "multiplayer/dp_server.h"
 #include "rallix_game.h"
 #include "scenes/scene0.h"
 #include "services/font.h"
@@ -21,8 +23,6 @@ struct scene7 {};
 struct scene8 {};
 struct scene9 {};
 struct aruCMesh {};
-struct aruDPServer {};
-struct aruDPClient {};
 struct aruSound {};
 struct aruMP3 {};
 }  // namespace pending

@@ -7,6 +7,7 @@
 #include "commands.h"
 #include "core/ini_file.h"
 #include "match_sounds.h"
+#include "multiplayer/net_commands.h"
 #include "services/gui.h"
 
 namespace {
@@ -70,6 +71,7 @@ HRESULT RallixGame::GameInitialize() {
   SetEnabled(true);
   SetShowRecent(false);
   BindGameCommands(*this);
+  InstallNetworkCommandHooks();
   SetView(0.0f, 0.0f, -5.0f, 0.0f, 0.0f, 10.0f, 0.0f, 1.0f, 0.0f, 1.0f, 1000.0f,
           std::numbers::pi_v<float> / 4.0f, 1.25f);
   ReadSettings(settings, *this, *this, catalog);

@@ -4,13 +4,15 @@
 #include "catalog.h"
 #include "core/aru.h"
 #include "match.h"
+#include "multiplayer/multiplayer_state.h"
 #include "settings.h"
 
 class aruSound;
 
-// The match state and rules (RallixMatch) and the player's options (GameOptions) are part of
-// the game object, so scenes, commands and callbacks reach them as the game's own fields.
-class RallixGame final : public ARU, public RallixMatch, public GameOptions {
+// The match state and rules (RallixMatch), the player's options (GameOptions) and the network
+// match's fields (MultiplayerState) are part of the game object, so scenes, commands, callbacks
+// and the network handlers reach them as the game's own fields.
+class RallixGame final : public ARU, public RallixMatch, public GameOptions, public MultiplayerState {
  public:
   RallixGame();
   ~RallixGame();

@@ -12,6 +12,7 @@ PACKAGES=(
   libopenal-dev libopenal1 libenet-dev libvorbis-dev
   libgtk-3-dev
   xvfb xauth xdotool x11-apps imagemagick python3
+  clang libclang-rt-14-dev
 )
 
 missing=()

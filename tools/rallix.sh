@@ -42,6 +42,13 @@ case "${1:-play}" in
     export LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
     ctest --test-dir build-test --output-on-failure -j"$jobs" --timeout 600
+    # The network transport calls the game's message handlers on its own threads: its tests and
+    # the game's message tests run again under ThreadSanitizer (only those two binaries are built).
+    cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Tsan >/dev/null
+    cmake --build build-tsan -j"$jobs" --target dplay8_tests multiplayer_tests
+    TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" build-tsan/tests/dplay8_tests
+    TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" build-tsan/tests/multiplayer_tests
+    JOBS="$jobs" bash "$here/tests/fuzz/run_fuzzers.sh"
     ;;
   *)
     echo "usage: $0 play|build|test" >&2

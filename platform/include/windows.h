@@ -45,6 +45,9 @@ typedef const wchar_t* LPCWSTR;
 typedef BYTE* LPBYTE;
 typedef DWORD* LPDWORD;
 typedef LONG* LPLONG;
+typedef BYTE* PBYTE;
+typedef DWORD* PDWORD;
+typedef wchar_t* PWSTR;
 typedef BOOL* LPBOOL;
 typedef int32_t HRESULT;
 typedef UINT_PTR WPARAM;
@@ -580,6 +583,14 @@ BOOL ReleaseMutex(HANDLE mutex);
 DWORD WaitForSingleObject(HANDLE handle, DWORD milliseconds);
 BOOL CloseHandle(HANDLE handle);
 #define CreateMutex CreateMutexA
+
+// ---------------------------------------------------------------------------------------------
+// Text conversion. Our code page for CP_ACP and CP_UTF8 alike is UTF-8.
+#define CP_ACP 0
+#define CP_UTF8 65001
+#define MB_ERR_INVALID_CHARS 0x00000008
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR text, int textLength, LPWSTR wideText,
+                        int wideLength);
 
 // ---------------------------------------------------------------------------------------------
 // Errors, debugging, process and files
