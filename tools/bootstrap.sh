@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the game, the tools and the tests need.
+# Installs the Debian packages the game, the tools and the tests need; `bootstrap.sh test` adds
+# what the test suite alone needs (Wine and its media plugins, for the Windows build's run).
 # Idempotent: does nothing when every package is already installed; otherwise runs
 # apt-get update once and installs what is missing, without prompts.
 set -euo pipefail
@@ -12,7 +13,11 @@ PACKAGES=(
   libopenal-dev libopenal1 libenet-dev libvorbis-dev
   libgtk-3-dev
   xvfb xauth xdotool x11-apps imagemagick python3
+  g++-mingw-w64-x86-64
 )
+if [ "${1:-}" = "test" ]; then
+  PACKAGES+=(wine wine64 gstreamer1.0-plugins-base gstreamer1.0-plugins-good)
+fi
 
 missing=()
 for p in "${PACKAGES[@]}"; do
