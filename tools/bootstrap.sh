@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the game, the tools and the tests need.
+# Installs the Debian packages the game and its tools need; `bootstrap.sh windows` adds the
+# Windows cross compiler and `bootstrap.sh test` what the test suite alone needs.
 # Idempotent: does nothing when every package is already installed; otherwise runs
 # apt-get update once and installs what is missing, without prompts.
 set -euo pipefail
@@ -12,8 +13,14 @@ PACKAGES=(
   libopenal-dev libopenal1 libenet-dev libvorbis-dev
   libgtk-3-dev
   xvfb xauth xdotool x11-apps imagemagick python3
-  clang libclang-rt-14-dev
 )
+case "${1:-}" in
+  # the Windows cross build
+  windows) PACKAGES+=(g++-mingw-w64-x86-64) ;;
+  # the cross build, Wine and its media plugins for the Windows build's run, clang for the fuzzers
+  test) PACKAGES+=(g++-mingw-w64-x86-64 wine wine64 gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+                   clang libclang-rt-14-dev) ;;
+esac
 
 missing=()
 for p in "${PACKAGES[@]}"; do

@@ -4,12 +4,14 @@
 #                    (without a display: one headless attract-mode match, saving pictures)
 #   rallix.sh test   install what is missing, build with the sanitizers, run the whole test suite
 #   rallix.sh build  install what is missing and build build/run/ without starting anything
+#   rallix.sh windows  install what is missing, cross-build the Windows programs into
+#                    build-windows/run/ (runnable as it is) and pack build-windows/rallix-windows-x64.zip
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 cd "$here"
 jobs=$(nproc 2>/dev/null || echo 2)
 
-bash tools/bootstrap.sh
+bash tools/bootstrap.sh "${1:-play}"
 
 build() {  # build <dir> <build type>
   cmake -S . -B "$1" -DCMAKE_BUILD_TYPE="$2" >/dev/null
@@ -50,8 +52,17 @@ case "${1:-play}" in
     TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" build-tsan/tests/multiplayer_tests
     JOBS="$jobs" bash "$here/tests/fuzz/run_fuzzers.sh"
     ;;
+  windows)
+    # The game data and icon come from the Linux build's asset generator.
+    cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build build -j"$jobs" --target assetgen
+    bash tools/windows_build.sh build-windows build/tools/assetgen/assetgen Release
+    (cd build-windows && cpack -G ZIP >/dev/null)
+    echo "Windows programs and base/: $here/build-windows/run"
+    echo "Package: $here/build-windows/rallix-windows-x64.zip"
+    ;;
   *)
-    echo "usage: $0 play|build|test" >&2
+    echo "usage: $0 play|build|test|windows" >&2
     exit 2
     ;;
 esac

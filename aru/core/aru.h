@@ -12,6 +12,7 @@
 
 #include "core/log.h"
 #include "core/pcount.h"
+#include "core/safe_release.h"
 #include "core/scene.h"
 #include "services/camera.h"
 #include "services/console.h"

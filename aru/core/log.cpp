@@ -4,6 +4,8 @@
 
 #include "launch.h"
 
+#include <aru_platform.h>
+
 #include <cstdarg>
 #include <cstdio>
 #include <new>

@@ -1,4 +1,4 @@
-// ScreenShot: grabs the front buffer into a scratch surface, converts it to a bottom-up 24-bit
+// ScreenShot: grabs the front buffer into a system-memory surface, converts it to a bottom-up 24-bit
 // bitmap and writes it to the next free "./base/shots/Shot*.bmp" name, logging every step so a
 // failed screenshot can be diagnosed from the log. Failures return false and never end the game.
 #include "core/screenshot.h"
@@ -72,6 +72,19 @@ bool CopyPixelsBottomUp(const uint8_t* source, int32_t pitch, uint32_t format, i
   return true;
 }
 
+void CutOutArea(const uint8_t* source, int32_t pitch, int32_t sourceWidth, int32_t sourceHeight, int32_t left,
+                int32_t top, int32_t width, int32_t height, uint8_t* out) {
+  const uint8_t black[4] = {0, 0, 0, 0xFF};
+  for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i) std::copy(black, black + 4, out + i * 4);
+  const int32_t firstX = std::max(0, -left);
+  const int32_t lastX = std::min(width, sourceWidth - left);
+  if (firstX >= lastX) return;
+  for (int32_t y = std::max(0, -top); y < height && top + y < sourceHeight; ++y) {
+    const uint8_t* row = source + static_cast<size_t>(top + y) * pitch + static_cast<size_t>(left + firstX) * 4;
+    std::copy(row, row + static_cast<size_t>(lastX - firstX) * 4, out + (static_cast<size_t>(y) * width + firstX) * 4);
+  }
+}
+
 std::string ScreenShotName(int32_t number) {
   if (number < 0) return "./base/shots/Shot.bmp";
   return "./base/shots/Shot" + std::to_string(number) + ".bmp";
@@ -93,17 +106,25 @@ bool ARU::ScreenShotTo(const char* fileName) {
   BeginList("ScreenShot()");
   const int32_t width = static_cast<int32_t>(screenWidth);
   const int32_t height = static_cast<int32_t>(screenHeight);
-  // A settings file without a back-buffer format leaves it unknown; the device then draws in the
-  // desktop's format, and the picture is taken in that one.
-  D3DFORMAT format = static_cast<D3DFORMAT>(backBufferFormat);
-  if (format == D3DFMT_UNKNOWN && direct3D != nullptr) {
-    D3DDISPLAYMODE desktop{};
-    if (SUCCEEDED(direct3D->GetAdapterDisplayMode(adapter, &desktop))) format = desktop.Format;
+  // The front-buffer copy always arrives as A8R8G8B8 in a system-memory surface, whatever the
+  // back buffer's format (a scratch surface cannot receive it: the device cannot reach one).
+  // Full screen it is the screen; windowed it is the whole desktop with the picture at the
+  // window's client area, which is cut out of it. The surface also reaches as far as the
+  // picture does, for a picture larger than the part of the desktop right of and below it.
+  int32_t grabWidth = width;
+  int32_t grabHeight = height;
+  POINT origin{0, 0};
+  D3DDISPLAYMODE desktop{};
+  if (!fullScreen && direct3D != nullptr && SUCCEEDED(direct3D->GetAdapterDisplayMode(adapter, &desktop))) {
+    if (window != nullptr) ClientToScreen(window, &origin);
+    grabWidth = std::max(static_cast<int32_t>(desktop.Width), static_cast<int32_t>(origin.x) + width);
+    grabHeight = std::max(static_cast<int32_t>(desktop.Height), static_cast<int32_t>(origin.y) + height);
   }
   IDirect3DSurface9* surface = nullptr;
   const HRESULT created = device == nullptr ? E_FAIL
                                             : device->CreateOffscreenPlainSurface(
-                                                  width, height, format, D3DPOOL_SCRATCH, &surface, nullptr);
+                                                  grabWidth, grabHeight, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM,
+                                                  &surface, nullptr);
   if (Direct3DResult(created) || surface == nullptr) {
     Line("Failed to create an image surface.");
     EndList();
@@ -121,7 +142,9 @@ bool ARU::ScreenShotTo(const char* fileName) {
 
   const size_t pixelBytes = static_cast<size_t>(width) * height * 3;
   std::unique_ptr<uint8_t[]> pixels;
+  std::unique_ptr<uint8_t[]> area;
   try {
+    area.reset(new uint8_t[static_cast<size_t>(width) * height * 4]);
     pixels.reset(new uint8_t[pixelBytes + 1]);
     MemorySize("Allocated memory for bitmap ", static_cast<uint32_t>(pixelBytes + 1));
   } catch (const std::exception& caught) {
@@ -142,8 +165,12 @@ bool ARU::ScreenShotTo(const char* fileName) {
   Line("Locked rectangle successfully.");
   D3DSURFACE_DESC description{};
   surface->GetDesc(&description);
-  const bool copied = CopyPixelsBottomUp(static_cast<const uint8_t*>(locked.pBits), locked.Pitch,
-                                         description.Format, width, height, pixels.get());
+  const bool copied = description.Format == D3DFMT_A8R8G8B8;
+  if (copied) {
+    CutOutArea(static_cast<const uint8_t*>(locked.pBits), locked.Pitch, grabWidth, grabHeight, origin.x, origin.y,
+               width, height, area.get());
+    CopyPixelsBottomUp(area.get(), width * 4, D3DFMT_A8R8G8B8, width, height, pixels.get());
+  }
   Line(Direct3DResult(surface->UnlockRect()) ? "Could not unlock rectangle." : "Unlocked rectangle.");
   surface->Release();
   Line("Safe released surface.");

@@ -18,6 +18,12 @@ void WriteBitmapHeader(uint8_t out[kBitmapHeaderSize], int32_t width, int32_t he
 bool CopyPixelsBottomUp(const uint8_t* source, int32_t pitch, uint32_t format, int32_t width, int32_t height,
                         uint8_t* out);
 
+// Copies the width x height area whose top-left corner is at (left, top) out of a top-down
+// 32-bit picture of sourceWidth x sourceHeight (rows `pitch` bytes apart) into `out`, top-down
+// with rows of width * 4 bytes. Whatever of the area lies outside the picture is opaque black.
+void CutOutArea(const uint8_t* source, int32_t pitch, int32_t sourceWidth, int32_t sourceHeight, int32_t left,
+                int32_t top, int32_t width, int32_t height, uint8_t* out);
+
 // "./base/shots/Shot.bmp" for -1, "./base/shots/Shot<n>.bmp" otherwise.
 std::string ScreenShotName(int32_t number);
 

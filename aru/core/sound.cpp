@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "core/aru.h"
+#include "core/safe_release.h"
 
 namespace {
 
@@ -251,7 +252,7 @@ HRESULT aruSound::Load(const char* fileName) {
   format.cbSize = 0;
   // A size field that claims more than the file holds is cut at the end of the file.
   const DWORD present = static_cast<DWORD>(std::min<size_t>(image.size() - kHeaderSize, DSBSIZE_MAX));
-  const DWORD dataSize = std::min(Read32(image, kDataSizeOffset), present);
+  const DWORD dataSize = std::min<DWORD>(Read32(image, kDataSizeOffset), present);
   if (!PlayableFormat(format) || dataSize < format.nBlockAlign) return E_FAIL;
   if (format.nChannels > 1) use3D = false;  // 3-D sound needs a mono source
 

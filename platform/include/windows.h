@@ -214,7 +214,6 @@ HRESULT CoInitialize(LPVOID reserved);
 HRESULT CoInitializeEx(LPVOID reserved, DWORD coInit);
 void CoUninitialize();
 HRESULT CoCreateInstance(REFCLSID clsid, LPUNKNOWN outer, DWORD context, REFIID iid, LPVOID* object);
-#define SAFE_RELEASE(p) do { if (p) { (p)->Release(); (p) = nullptr; } } while (0)
 
 // ---------------------------------------------------------------------------------------------
 // Window messages

@@ -7,6 +7,7 @@
 #include <thread>
 
 #include "catalogue.h"
+#include "icon.h"
 #include "png.h"
 #include "synth.h"
 #include "typeface.h"
@@ -61,6 +62,10 @@ Generated generateAll() {
   }
   out.files.push_back({"base/config.cfg", bytesOf(defaultConfig()), true});
   out.files.push_back({"base/default.pcf", bytesOf(levelCatalogue()), true});
+  // The Windows build's program icon, beside base/ rather than in it: it is not game data.
+  std::vector<Image> icons;
+  for (int size : kIconSizes) icons.push_back(paintIcon(size));
+  out.files.push_back({"rallix.ico", encodeIco(icons)});
   return out;
 }
 

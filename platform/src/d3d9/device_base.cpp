@@ -282,46 +282,87 @@ HRESULT DeviceBase::GetBackBuffer(UINT swapChain, UINT backBuffer, D3DBACKBUFFER
 // ---------------------------------------------------------------------------------------------
 // Reading pictures back
 
-HRESULT DeviceBase::CopyPicture(bool front, IDirect3DSurface9* destSurface) {
+// Both copies go into a standalone system-memory surface: scratch resources are never
+// accessible to the device. Returns the surface's pixels, or nullptr when it cannot take a copy.
+Image* DeviceBase::CopyDestination(IDirect3DSurface9* destSurface) {
   auto* dest = dynamic_cast<Surface*>(destSurface);
-  if (!dest || !dest->IsStandalone()) return D3DERR_INVALIDCALL;
-  if (dest->pool() != D3DPOOL_SYSTEMMEM && dest->pool() != D3DPOOL_SCRATCH) return D3DERR_INVALIDCALL;
+  if (!dest || !dest->IsStandalone() || dest->pool() != D3DPOOL_SYSTEMMEM) return nullptr;
   Image& image = dest->image();
+  if (image.locked || image.bits.empty()) return nullptr;
+  return &image;
+}
+
+// The back buffer in its own format and size.
+HRESULT DeviceBase::CopyRenderTarget(IDirect3DSurface9* destSurface) {
+  Image* image = CopyDestination(destSurface);
   UINT width = parameters_.BackBufferWidth, height = parameters_.BackBufferHeight;
-  if (image.locked || image.bits.empty()) return D3DERR_INVALIDCALL;
-  // The front buffer is also copied into X8R8G8B8 surfaces (same bytes, alpha unused): the
-  // screenshot asks in the back buffer's format, which is X8R8G8B8 on a 32-bit desktop.
-  const bool frontFormatOk = image.format == D3DFMT_A8R8G8B8 || image.format == D3DFMT_X8R8G8B8;
-  if (front ? (!frontFormatOk || image.width < width || image.height < height)
-            : (image.format != parameters_.BackBufferFormat || image.width != width || image.height != height)) {
+  if (!image || image->format != parameters_.BackBufferFormat || image->width != width || image->height != height) {
     return D3DERR_INVALIDCALL;
   }
   if (cooperation_ != Cooperation::Operational) return D3DERR_DEVICELOST;
-  if (image.format == D3DFMT_A8R8G8B8 || (front && image.format == D3DFMT_X8R8G8B8)) {
-    front ? ReadFrontBuffer(image.bits.data(), image.pitch) : ReadBackBuffer(image.bits.data(), image.pitch);
+  if (image->format == D3DFMT_A8R8G8B8) {
+    ReadBackBuffer(image->bits.data(), image->pitch);
     return D3D_OK;
   }
   std::vector<BYTE> argb(static_cast<size_t>(width) * height * 4);
-  front ? ReadFrontBuffer(argb.data(), width * 4) : ReadBackBuffer(argb.data(), width * 4);
-  UINT pixelBytes = BytesPerPixel(image.format);
+  ReadBackBuffer(argb.data(), width * 4);
+  UINT pixelBytes = BytesPerPixel(image->format);
   for (UINT y = 0; y < height; ++y) {
     for (UINT x = 0; x < width; ++x) {
       DWORD colour;
       std::memcpy(&colour, &argb[(static_cast<size_t>(y) * width + x) * 4], 4);
-      ArgbToPixel(image.format, colour, &image.bits[static_cast<size_t>(y) * image.pitch + x * pixelBytes]);
+      ArgbToPixel(image->format, colour, &image->bits[static_cast<size_t>(y) * image->pitch + x * pixelBytes]);
     }
+  }
+  return D3D_OK;
+}
+
+// The front buffer as the screen shows it, always as A8R8G8B8: full screen the destination
+// holds at least the screen; windowed it holds at least the desktop, the presented picture lies
+// at the client area's place on it and everything else is opaque black.
+HRESULT DeviceBase::CopyFrontBuffer(IDirect3DSurface9* destSurface) {
+  Image* image = CopyDestination(destSurface);
+  if (!image || image->format != D3DFMT_A8R8G8B8) return D3DERR_INVALIDCALL;
+  const UINT width = parameters_.BackBufferWidth, height = parameters_.BackBufferHeight;
+  UINT neededWidth = width, neededHeight = height;
+  POINT origin{0, 0};
+  if (parameters_.Windowed) {
+    D3DDISPLAYMODE desktop{};
+    if (FAILED(direct3D_->GetAdapterDisplayMode(adapter_, &desktop))) return D3DERR_INVALIDCALL;
+    neededWidth = desktop.Width;
+    neededHeight = desktop.Height;
+    HWND window = parameters_.hDeviceWindow ? parameters_.hDeviceWindow : creation_.hFocusWindow;
+    if (window) ClientToScreen(window, &origin);
+  }
+  if (image->width < neededWidth || image->height < neededHeight) return D3DERR_INVALIDCALL;
+  if (cooperation_ != Cooperation::Operational) return D3DERR_DEVICELOST;
+  std::vector<BYTE> picture(static_cast<size_t>(width) * height * 4);
+  ReadFrontBuffer(picture.data(), width * 4);
+  const DWORD black = 0xFF000000;
+  for (UINT y = 0; y < image->height; ++y) {
+    DWORD* row = reinterpret_cast<DWORD*>(&image->bits[static_cast<size_t>(y) * image->pitch]);
+    std::fill(row, row + image->width, black);
+  }
+  const LONG firstX = std::max<LONG>(0, -origin.x);
+  const LONG lastX = std::min<LONG>(width, static_cast<LONG>(image->width) - origin.x);
+  for (LONG y = std::max<LONG>(0, -origin.y); firstX < lastX && y < static_cast<LONG>(height) &&
+                                              origin.y + y < static_cast<LONG>(image->height);
+       ++y) {
+    const BYTE* from = &picture[(static_cast<size_t>(y) * width + firstX) * 4];
+    BYTE* to = &image->bits[static_cast<size_t>(origin.y + y) * image->pitch + static_cast<size_t>(origin.x + firstX) * 4];
+    std::memcpy(to, from, static_cast<size_t>(lastX - firstX) * 4);
   }
   return D3D_OK;
 }
 
 HRESULT DeviceBase::GetRenderTargetData(IDirect3DSurface9* renderTarget, IDirect3DSurface9* destSurface) {
   if (!renderTarget || renderTarget != backBuffer_) return D3DERR_INVALIDCALL;
-  return CopyPicture(false, destSurface);
+  return CopyRenderTarget(destSurface);
 }
 
 HRESULT DeviceBase::GetFrontBufferData(UINT swapChain, IDirect3DSurface9* destSurface) {
   if (swapChain != 0) return D3DERR_INVALIDCALL;
-  return CopyPicture(true, destSurface);
+  return CopyFrontBuffer(destSurface);
 }
 
 // ---------------------------------------------------------------------------------------------

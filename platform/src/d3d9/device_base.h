@@ -175,7 +175,9 @@ class DeviceBase : public IDirect3DDevice9 {
   HRESULT SubmitDraw(DrawCall& call);
   D3DMATRIX* TransformSlot(D3DTRANSFORMSTATETYPE state);
   bool HasDefaultPoolResources() const;
-  HRESULT CopyPicture(bool front, IDirect3DSurface9* destSurface);
+  Image* CopyDestination(IDirect3DSurface9* destSurface);
+  HRESULT CopyRenderTarget(IDirect3DSurface9* destSurface);
+  HRESULT CopyFrontBuffer(IDirect3DSurface9* destSurface);
 
   ULONG refs_ = 1;
   Cooperation cooperation_ = Cooperation::Operational;

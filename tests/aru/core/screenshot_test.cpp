@@ -5,6 +5,7 @@
 
 #include <cstring>
 #include <filesystem>
+#include <vector>
 
 #include "aru/services/service_engine.h"
 #include "aru/test_support.h"
@@ -71,6 +72,41 @@ class ScreenShotFiles : public ::testing::Test {
   TempDir temp;
   ScopedCurrentDirectory inTemp{temp.path()};
 };
+
+// A 4 x 3 source whose pixel (x, y) holds x + 10 * y + 1 in its first byte.
+std::vector<uint8_t> NumberedSource() {
+  std::vector<uint8_t> source(4 * 3 * 4, 0);
+  for (int y = 0; y < 3; ++y) {
+    for (int x = 0; x < 4; ++x) source[(y * 4 + x) * 4] = static_cast<uint8_t>(x + 10 * y + 1);
+  }
+  return source;
+}
+
+TEST(ScreenShotArea, TheWindowIsCutOutOfTheDesktopAndWhatLiesOutsideIsBlack) {
+  const std::vector<uint8_t> source = NumberedSource();
+  std::vector<uint8_t> out(2 * 2 * 4, 0x55);
+  CutOutArea(source.data(), 16, 4, 3, 1, 1, 2, 2, out.data());
+  EXPECT_EQ(out[0], 12);
+  EXPECT_EQ(out[4], 13);
+  EXPECT_EQ(out[8], 22);
+  EXPECT_EQ(out[12], 23);
+
+  // Hanging over the right and bottom edges, and over the left and top edges.
+  CutOutArea(source.data(), 16, 4, 3, 3, 2, 2, 2, out.data());
+  EXPECT_EQ(out[0], 24);
+  for (size_t pixel : {1u, 2u, 3u}) {
+    EXPECT_EQ(out[pixel * 4], 0) << pixel;
+    EXPECT_EQ(out[pixel * 4 + 3], 0xFF) << "opaque black, pixel " << pixel;
+  }
+  CutOutArea(source.data(), 16, 4, 3, -1, -1, 2, 2, out.data());
+  EXPECT_EQ(out[0], 0);
+  EXPECT_EQ(out[4], 0);
+  EXPECT_EQ(out[8], 0);
+  EXPECT_EQ(out[12], 1);
+  // Entirely outside: all black, nothing read.
+  CutOutArea(source.data(), 16, 4, 3, 9, 0, 2, 2, out.data());
+  EXPECT_EQ(out, (std::vector<uint8_t>{0, 0, 0, 0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0xFF, 0, 0, 0, 0xFF}));
+}
 
 TEST_F(ScreenShotFiles, NamesRunShotThenShot0Shot1) {
   bool plainExisted = true;
@@ -171,16 +207,19 @@ TEST_F(ScreenShot, WithoutAConfiguredFormatThePictureIsTakenInTheDesktopFormat) 
   EXPECT_EQ(static_cast<uint8_t>(file[56]), 0x10);
 }
 
-TEST_F(ScreenShot, AFormatTheFrontBufferCopyRefusesWritesNoFile) {
+TEST_F(ScreenShot, ASixteenBitBackBufferIsSavedFromTheThirtyTwoBitFrontBufferCopy) {
   std::filesystem::create_directories(temp.path() / "base/shots");
   engine.SetBackBufferFormat(D3DFMT_R5G6B5);
   ShowColour(0xFF00FF00);
-  EXPECT_FALSE(engine.ScreenShot());
-  EXPECT_FALSE(std::filesystem::exists(temp.path() / "base/shots/Shot.bmp"));
+  ASSERT_TRUE(engine.ScreenShot());
+  const std::string file = ReadFile(temp.File("base/shots/Shot.bmp"));
+  ASSERT_EQ(file.size(), 54u + 64 * 32 * 3);
+  EXPECT_EQ(U16(file, 28), 24u);
+  EXPECT_EQ(static_cast<uint8_t>(file[54]), 0x00);
+  EXPECT_EQ(static_cast<uint8_t>(file[55]), 0xFF);
   const std::string log = Log();
-  EXPECT_NE(log.find("Created an image surface."), std::string::npos);
-  EXPECT_NE(log.find("Failed to grab the front buffer."), std::string::npos);
-  EXPECT_EQ(log.find("Wrote screenshot"), std::string::npos);
+  EXPECT_NE(log.find("Grabbed the front buffer."), std::string::npos);
+  EXPECT_EQ(log.find("Failed to grab the front buffer."), std::string::npos);
 }
 
 }  // namespace

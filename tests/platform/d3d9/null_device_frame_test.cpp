@@ -29,6 +29,15 @@ class NullFrameTest : public NullDeviceTest {
     return buffer;
   }
 
+  HRESULT ResetToSixteenBitFullScreen() {
+    D3DPRESENT_PARAMETERS p = WindowedParameters(0, 0);
+    p.Windowed = FALSE;
+    p.BackBufferWidth = 640;
+    p.BackBufferHeight = 480;
+    p.BackBufferFormat = D3DFMT_R5G6B5;
+    return device->Reset(&p);
+  }
+
   IDirect3DSurface9* MakeScratch(UINT width, UINT height, D3DFORMAT format, D3DPOOL pool = D3DPOOL_SCRATCH) {
     IDirect3DSurface9* surface = nullptr;
     EXPECT_EQ(device->CreateOffscreenPlainSurface(width, height, format, pool, &surface, nullptr), D3D_OK);
@@ -124,47 +133,64 @@ TEST_F(NullFrameTest, ClearChecksItsFlagsAgainstTheDepthFormat) {
   EXPECT_EQ(counters.lastClearColor, 0xFF336699u);
 }
 
-TEST_F(NullFrameTest, FrontBufferDataShowsThePresentedPicture) {
+TEST_F(NullFrameTest, FrontBufferDataShowsThePresentedPictureOnTheDesktop) {
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00204060, 1.0f, 0);
   device->Present(nullptr, nullptr, nullptr, nullptr);
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00FFFFFF, 1.0f, 0);  // not presented yet
-  IDirect3DSurface9* shot = MakeScratch(640, 480, D3DFMT_A8R8G8B8);
+  // Windowed, the copy is the whole desktop (1280 x 1024 on the null adapter); the fake window
+  // has no place on it, so the 640 x 480 picture lies at its top-left corner.
+  IDirect3DSurface9* shot = MakeScratch(1280, 1024, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM);
   ASSERT_EQ(device->GetFrontBufferData(0, shot), D3D_OK);
   D3DLOCKED_RECT locked{};
   ASSERT_EQ(shot->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
-  EXPECT_EQ(locked.Pitch, 640 * 4);
+  EXPECT_EQ(locked.Pitch, 1280 * 4);
   const DWORD* pixels = static_cast<const DWORD*>(locked.pBits);
   EXPECT_EQ(pixels[0], 0xFF204060u);
-  EXPECT_EQ(pixels[640 * 480 - 1], 0xFF204060u);
+  EXPECT_EQ(pixels[479 * 1280 + 639], 0xFF204060u);
+  EXPECT_EQ(pixels[640], 0xFF000000u) << "the desktop beside the window is black";
+  EXPECT_EQ(pixels[480 * 1280], 0xFF000000u);
+  EXPECT_EQ(pixels[1280 * 1024 - 1], 0xFF000000u);
   shot->UnlockRect();
   shot->Release();
 
-  // A 32-bit surface without alpha takes the same bytes (the screenshot uses the desktop's
-  // X8R8G8B8); a 16-bit one is refused.
-  IDirect3DSurface9* noAlpha = MakeScratch(640, 480, D3DFMT_X8R8G8B8);
-  EXPECT_EQ(device->GetFrontBufferData(0, noAlpha), D3D_OK);
-  ASSERT_EQ(noAlpha->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
-  EXPECT_EQ(static_cast<const DWORD*>(locked.pBits)[0] & 0x00FFFFFFu, 0x204060u);
-  noAlpha->UnlockRect();
+  // The copy is delivered as A8R8G8B8 into system memory only, and windowed it needs the whole
+  // desktop: a surface without alpha, a 16-bit one, a scratch surface (which the device cannot
+  // reach) and one of only the window's size are refused.
+  IDirect3DSurface9* noAlpha = MakeScratch(1280, 1024, D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM);
+  EXPECT_EQ(device->GetFrontBufferData(0, noAlpha), D3DERR_INVALIDCALL);
   noAlpha->Release();
-  IDirect3DSurface9* wrongFormat = MakeScratch(640, 480, D3DFMT_R5G6B5);
+  IDirect3DSurface9* wrongFormat = MakeScratch(1280, 1024, D3DFMT_R5G6B5, D3DPOOL_SYSTEMMEM);
   EXPECT_EQ(device->GetFrontBufferData(0, wrongFormat), D3DERR_INVALIDCALL);
   wrongFormat->Release();
-  IDirect3DSurface9* tooSmall = MakeScratch(320, 480, D3DFMT_A8R8G8B8);
-  EXPECT_EQ(device->GetFrontBufferData(0, tooSmall), D3DERR_INVALIDCALL);
-  tooSmall->Release();
+  IDirect3DSurface9* scratch = MakeScratch(1280, 1024, D3DFMT_A8R8G8B8, D3DPOOL_SCRATCH);
+  EXPECT_EQ(device->GetFrontBufferData(0, scratch), D3DERR_INVALIDCALL);
+  scratch->Release();
+  IDirect3DSurface9* windowSized = MakeScratch(640, 480, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM);
+  EXPECT_EQ(device->GetFrontBufferData(0, windowSized), D3DERR_INVALIDCALL);
+  windowSized->Release();
   IDirect3DSurface9* surface = nullptr;
   EXPECT_EQ(device->CreateOffscreenPlainSurface(8, 8, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, &surface, nullptr),
             D3DERR_INVALIDCALL);
 }
 
+TEST_F(NullFrameTest, FullScreenFrontBufferDataIsTheScreen) {
+  ASSERT_EQ(ResetToSixteenBitFullScreen(), D3D_OK);
+  device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF00FF00, 1.0f, 0);
+  device->Present(nullptr, nullptr, nullptr, nullptr);
+  IDirect3DSurface9* shot = MakeScratch(640, 480, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM);
+  ASSERT_EQ(device->GetFrontBufferData(0, shot), D3D_OK) << "a 16-bit screen still arrives as A8R8G8B8";
+  D3DLOCKED_RECT locked{};
+  ASSERT_EQ(shot->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
+  EXPECT_EQ(static_cast<const DWORD*>(locked.pBits)[640 * 480 - 1], 0xFF00FF00u);
+  shot->UnlockRect();
+  shot->Release();
+  IDirect3DSurface9* tooSmall = MakeScratch(320, 480, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM);
+  EXPECT_EQ(device->GetFrontBufferData(0, tooSmall), D3DERR_INVALIDCALL);
+  tooSmall->Release();
+}
+
 TEST_F(NullFrameTest, RenderTargetDataConvertsToTheBackBufferFormat) {
-  D3DPRESENT_PARAMETERS p = WindowedParameters(0, 0);
-  p.Windowed = FALSE;
-  p.BackBufferWidth = 640;
-  p.BackBufferHeight = 480;
-  p.BackBufferFormat = D3DFMT_R5G6B5;
-  ASSERT_EQ(device->Reset(&p), D3D_OK);
+  ASSERT_EQ(ResetToSixteenBitFullScreen(), D3D_OK);
   device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFFFF0000, 1.0f, 0);
   IDirect3DSurface9* back = nullptr;
   ASSERT_EQ(device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back), D3D_OK);
@@ -178,6 +204,9 @@ TEST_F(NullFrameTest, RenderTargetDataConvertsToTheBackBufferFormat) {
   EXPECT_EQ(device->GetRenderTargetData(back, wrong), D3DERR_INVALIDCALL);
   EXPECT_EQ(device->GetRenderTargetData(copy, wrong), D3DERR_INVALIDCALL);
   wrong->Release();
+  IDirect3DSurface9* scratch = MakeScratch(640, 480, D3DFMT_R5G6B5, D3DPOOL_SCRATCH);
+  EXPECT_EQ(device->GetRenderTargetData(back, scratch), D3DERR_INVALIDCALL);
+  scratch->Release();
   copy->Release();
   back->Release();
 }

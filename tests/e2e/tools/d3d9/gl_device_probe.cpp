@@ -122,8 +122,16 @@ class Probe {
     UINT width = params_.BackBufferWidth, height = params_.BackBufferHeight;
     IDirect3DSurface9* surface = nullptr;
     picture_.assign(static_cast<size_t>(width) * height, 0);
-    if (FAILED(device_->CreateOffscreenPlainSurface(width, height, D3DFMT_A8R8G8B8, D3DPOOL_SCRATCH, &surface,
-                                                     nullptr))) {
+    // Windowed, the copy is the desktop with the picture at the window's client area.
+    D3DDISPLAYMODE desktop{};
+    POINT origin{0, 0};
+    if (FAILED(d3d_->GetAdapterDisplayMode(0, &desktop)) || !ClientToScreen(window_, &origin) ||
+        origin.x < 0 || origin.y < 0 || origin.x + width > desktop.Width || origin.y + height > desktop.Height) {
+      Fail("the window does not lie on the desktop");
+      return;
+    }
+    if (FAILED(device_->CreateOffscreenPlainSurface(desktop.Width, desktop.Height, D3DFMT_A8R8G8B8,
+                                                     D3DPOOL_SYSTEMMEM, &surface, nullptr))) {
       Fail("CreateOffscreenPlainSurface failed");
       return;
     }
@@ -131,7 +139,8 @@ class Probe {
     if (SUCCEEDED(device_->GetFrontBufferData(0, surface)) &&
         SUCCEEDED(surface->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
       for (UINT y = 0; y < height; ++y) {
-        const DWORD* row = reinterpret_cast<const DWORD*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
+        const BYTE* start = static_cast<const BYTE*>(locked.pBits) + (origin.y + y) * locked.Pitch + origin.x * 4;
+        const DWORD* row = reinterpret_cast<const DWORD*>(start);
         for (UINT x = 0; x < width; ++x) picture_[y * width + x] = row[x];
       }
       surface->UnlockRect();
