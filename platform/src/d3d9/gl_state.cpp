@@ -179,13 +179,21 @@ void SendMaterialColour(GLenum parameter, const D3DCOLORVALUE& colour) {
 
 }  // namespace
 
-D3DMATRIX ClipSpaceCorrection(UINT width, UINT height) {
+D3DMATRIX ClipSpaceCorrection(DWORD viewportWidth, DWORD viewportHeight) {
+  // Direct3D's pixel centres lie on integer window coordinates, GL's half a pixel further right
+  // and down (GL's y runs upwards). Shifting by exactly half a pixel would put every edge drawn
+  // on a pixel centre onto a GL sample point, where GL's own tie rule, meeting the flip in y,
+  // keeps the bottom row instead of the top one. A shift a little short of half a pixel (and
+  // well above the rasteriser's 1/256 sub-pixel step) leaves those edges just before the sample
+  // point, so a centre on a top or left edge is inside and one on a bottom or right edge is out.
+  constexpr float kShift = 63.0f / 128.0f;
   D3DMATRIX c{};
   c._11 = 1.0f;
   c._22 = 1.0f;
   c._33 = 2.0f;
-  c._41 = width ? 1.0f / static_cast<float>(width) : 0.0f;
-  c._42 = height ? -1.0f / static_cast<float>(height) : 0.0f;
+  // A shift of s pixels is 2s / size in normalised device coordinates; scaled by w in clip space.
+  c._41 = viewportWidth ? 2.0f * kShift / static_cast<float>(viewportWidth) : 0.0f;
+  c._42 = viewportHeight ? -2.0f * kShift / static_cast<float>(viewportHeight) : 0.0f;
   c._43 = -1.0f;
   c._44 = 1.0f;
   return c;
@@ -300,11 +308,12 @@ void GlState::PrepareClear(GLint x, GLint y, GLsizei width, GLsizei height) {
 // Transforms and lighting
 
 void GlState::ApplyTransforms(const DeviceBase& device, bool transformed) {
-  UINT width = device.presentParameters().BackBufferWidth, height = device.presentParameters().BackBufferHeight;
+  const D3DVIEWPORT9& v = device.viewport();
+  D3DMATRIX correction = ClipSpaceCorrection(v.Width, v.Height);
   D3DMATRIX modelView, projection;
   if (transformed) {
-    // Pre-transformed vertices are in back-buffer pixels from the viewport's top-left corner.
-    const D3DVIEWPORT9& v = device.viewport();
+    // Pre-transformed vertices are in back-buffer pixels, whatever the viewport; GL maps clip
+    // space onto the viewport, so the matrix undoes that mapping.
     D3DMATRIX pixels{};
     pixels._11 = 2.0f / static_cast<float>(v.Width);
     pixels._22 = -2.0f / static_cast<float>(v.Height);
@@ -313,10 +322,10 @@ void GlState::ApplyTransforms(const DeviceBase& device, bool transformed) {
     pixels._42 = 1.0f + 2.0f * static_cast<float>(v.Y) / static_cast<float>(v.Height);
     pixels._44 = 1.0f;
     modelView = IdentityMatrix();
-    projection = MultiplyMatrices(pixels, ClipSpaceCorrection(width, height));
+    projection = MultiplyMatrices(pixels, correction);
   } else {
     modelView = MultiplyMatrices(device.world(), device.view());
-    projection = MultiplyMatrices(device.projection(), ClipSpaceCorrection(width, height));
+    projection = MultiplyMatrices(device.projection(), correction);
   }
   // A row-vector matrix stored row by row is, read as GL's column-major array, the transpose
   // GL's column-vector convention needs: both load unchanged.

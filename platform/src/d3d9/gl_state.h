@@ -86,8 +86,9 @@ class GlState {
   int vertexArray_ = -1, normalArray_ = -1, colourArray_ = -1;
 };
 
-// Direct3D's clip space to GL's: z from [0, w] to [-w, w], and a half-pixel shift so that pixel
-// centres sit where Direct3D puts them. Row-vector convention, applied after the projection.
-D3DMATRIX ClipSpaceCorrection(UINT backBufferWidth, UINT backBufferHeight);
+// Direct3D's clip space to GL's: z from [0, w] to [-w, w], and a shift of just under half a
+// pixel of the viewport so that pixel centres and edge ties fall as Direct3D has them.
+// Row-vector convention, applied after the projection.
+D3DMATRIX ClipSpaceCorrection(DWORD viewportWidth, DWORD viewportHeight);
 
 }  // namespace platform::d3d9

@@ -36,11 +36,13 @@ struct BuiltModel {
   bool hasTexCoords = false;
 };
 
+// The material a mesh without a material list is given: mid grey, with a specular colour of
+// the same grey and power 0, transparent alpha, no texture.
 XMaterial DefaultMaterial() {
   XMaterial material;
-  material.material.Diffuse = {1, 1, 1, 1};
-  material.material.Specular = {0, 0, 0, 1};
-  material.material.Emissive = {0, 0, 0, 1};
+  material.material.Diffuse = {0.5f, 0.5f, 0.5f, 0.0f};
+  material.material.Specular = {0.5f, 0.5f, 0.5f, 0.0f};
+  material.material.Power = 0.0f;
   return material;
 }
 

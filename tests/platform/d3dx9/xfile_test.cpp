@@ -198,7 +198,27 @@ TEST_F(XFileLoading, MeshWithoutMaterialsGetsOneDefaultMaterial) {
   EXPECT_EQ(mesh->GetFVF(), DWORD(D3DFVF_XYZ));
   auto* list = static_cast<D3DXMATERIAL*>(materials->GetBufferPointer());
   EXPECT_EQ(list[0].pTextureFilename, nullptr);
-  EXPECT_FLOAT_EQ(list[0].MatD3D.Diffuse.r, 1.0f);
+  const D3DMATERIAL9& m = list[0].MatD3D;
+  for (float channel : {m.Diffuse.r, m.Diffuse.g, m.Diffuse.b, m.Specular.r, m.Specular.g, m.Specular.b})
+    EXPECT_FLOAT_EQ(channel, 0.5f);
+  EXPECT_FLOAT_EQ(m.Diffuse.a, 0.0f);
+  EXPECT_FLOAT_EQ(m.Power, 0.0f);
+  for (float channel : {m.Ambient.r, m.Ambient.g, m.Ambient.b, m.Emissive.r, m.Emissive.g, m.Emissive.b})
+    EXPECT_FLOAT_EQ(channel, 0.0f);
+}
+
+TEST_F(XFileLoading, OnlyTheMeshWithoutAListGetsTheDefaultMaterial) {
+  ASSERT_EQ(LoadText("xof 0303txt 0032\n"
+                     "Mesh a { 3; 0;0;0;, 0;1;0;, 1;0;0;; 1; 3;0,1,2;;\n"
+                     " MeshMaterialList { 1; 1; 0;; Material { 0;0;1;1;; 4; 1;1;1;; 0;0;0;; } } }\n"
+                     "Mesh b { 3; 0;0;1;, 0;1;1;, 1;0;1;; 1; 3;0,1,2;; }\n"),
+            D3D_OK);
+  ASSERT_EQ(materialCount, 2u);
+  auto* list = static_cast<D3DXMATERIAL*>(materials->GetBufferPointer());
+  EXPECT_FLOAT_EQ(list[0].MatD3D.Diffuse.b, 1.0f);
+  EXPECT_FLOAT_EQ(list[0].MatD3D.Power, 4.0f);
+  EXPECT_FLOAT_EQ(list[1].MatD3D.Diffuse.b, 0.5f);
+  EXPECT_FLOAT_EQ(list[1].MatD3D.Specular.r, 0.5f);
 }
 
 TEST_F(XFileLoading, FewerMaterialIndicesThanFacesRepeatTheLast) {
