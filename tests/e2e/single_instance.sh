@@ -17,13 +17,7 @@ export XDG_RUNTIME_DIR="$work/runtime"
 registry="$work/runtime/rallix-windows"
 message="Quillmark Rallix is already running; this copy writes no log"
 
-wait_for() {  # wait_for <file> <text> <seconds>
-  for _ in $(seq 1 $(( $3 * 10 ))); do
-    grep -qF "$2" "$1" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  return 1
-}
+source "$(dirname "$0")/tools/wait_lib.sh"
 registrations() { ls -A "$registry" 2>/dev/null | wc -l; }
 # start <name>: a copy of the game in its own folder; sets pid.
 start() {

@@ -22,18 +22,33 @@ bool SyncPath(const std::string& path, int flags) {
   return synced;
 }
 
-std::string DirectoryOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 BOOL FailWith(int error) {
   platform::SetLastErrorFromErrno(error);
   return FALSE;
 }
 
 }  // namespace
+
+namespace platform {
+
+bool WriteAll(int fd, const std::string& text) {
+  size_t done = 0;
+  while (done < text.size()) {
+    ssize_t wrote = write(fd, text.data() + done, text.size() - done);
+    if (wrote < 0 && errno == EINTR) continue;
+    if (wrote <= 0) return false;
+    done += size_t(wrote);
+  }
+  return true;
+}
+
+std::string DirectoryOf(const std::string& path) {
+  size_t slash = path.rfind('/');
+  if (slash == std::string::npos) return ".";
+  return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+}  // namespace platform
 
 BOOL MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags) {
   // Moves that wait for a reboot and copies across devices are not offered.
@@ -52,7 +67,7 @@ BOOL MoveFileExA(LPCSTR existingName, LPCSTR newName, DWORD flags) {
   const bool writeThrough = (flags & MOVEFILE_WRITE_THROUGH) != 0;
   if (writeThrough && S_ISREG(info.st_mode) && !SyncPath(from, O_RDONLY)) return FailWith(errno);
   if (rename(from.c_str(), to.c_str()) != 0) return FailWith(errno);
-  if (writeThrough) SyncPath(DirectoryOf(to), O_RDONLY | O_DIRECTORY);
+  if (writeThrough) SyncPath(platform::DirectoryOf(to), O_RDONLY | O_DIRECTORY);
   return TRUE;
 }
 

@@ -64,23 +64,6 @@ bool LoadDocument(LPCSTR fileName, platform::ProfileDocument& document) {
   return true;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t wrote = write(fd, text.data() + done, text.size() - done);
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) return false;
-    done += size_t(wrote);
-  }
-  return true;
-}
-
-std::string DirectoryOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // Writes text to a temporary file beside path and renames it over path.
 bool ReplaceFileAtomically(const std::string& path, const std::string& text) {
   struct stat old{};
@@ -96,7 +79,7 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& text) {
     platform::SetLastErrorFromErrno(errno);
     return false;
   }
-  bool ok = WriteAll(fd, text) && fchmod(fd, existed ? (old.st_mode & 07777) : 0644) == 0 &&
+  bool ok = platform::WriteAll(fd, text) && fchmod(fd, existed ? (old.st_mode & 07777) : 0644) == 0 &&
             fsync(fd) == 0;
   int writeError = errno;
   ok = close(fd) == 0 && ok;
@@ -114,7 +97,7 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& text) {
     return false;
   }
   // Make the rename itself durable.
-  int directory = open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int directory = open(platform::DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (directory >= 0) {
     fsync(directory);
     close(directory);

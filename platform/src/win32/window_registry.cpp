@@ -87,17 +87,6 @@ std::string OneLine(std::string text) {
   return text;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t wrote = write(fd, text.data() + done, text.size() - done);
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) return false;
-    done += size_t(wrote);
-  }
-  return true;
-}
-
 // True when some process holds the file's lock: its window is alive.
 bool HeldByLiveProcess(int fd) {
   if (flock(fd, LOCK_SH | LOCK_NB) == 0) {
