@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # A soak run: attract-mode matches in a row (SOAK_MATCHES, default 4; 20 for the full run) on the
 # null video device, or on the OpenGL device under Xvfb with SOAK_VIDEO=gl. At the end of each
-# match the resident memory, the open files and the threads of the game are sampled: the last
+# match the resident memory, the open files and the threads of the game are measured: the last
 # match's memory must be within 5% of the second's (the first's in a two-match run), and the
 # open files and threads must not grow; the run must end by itself with status 0 and close its
 # log properly.
@@ -45,17 +45,26 @@ for _ in $(seq 1 300); do
 done
 [ -n "$pid" ] || fail "the game did not start"
 
-# One sample per finished match: "match rss_kb files threads".
-sampled=0
+# One line per finished match: "match rss_kb files threads". Sounds and music open files and
+# threads for a while, so the counts are the lowest seen during the match (what it keeps), and the
+# memory is taken when the match ends.
+sampled=0 min_files=99999 min_threads=99999 running=
 deadline=$(( $(date +%s) + 120 * matches + 60 ))
 while kill -0 $pid 2>/dev/null && [ "$(date +%s)" -lt $deadline ]; do
+  # Counted from the first frame on: before it the devices are still being opened.
+  if [ -n "$running" ] || grep -q "first frame" "$work/out.txt"; then
+    running=1
+    files=$(ls /proc/$pid/fd 2>/dev/null | wc -l)
+    threads=$(sed -n 's/^Threads:[[:space:]]*//p' /proc/$pid/status 2>/dev/null)
+    [ "$files" -gt 0 ] && [ "$files" -lt $min_files ] && min_files=$files
+    [ -n "$threads" ] && [ "$threads" -lt $min_threads ] && min_threads=$threads
+  fi
   done_matches=$(grep -c "match over:" "$work/out.txt")
   if [ "$done_matches" -gt "$sampled" ]; then
     sampled=$done_matches
     rss=$(sed -n 's/^VmRSS:[[:space:]]*\([0-9]*\).*/\1/p' /proc/$pid/status 2>/dev/null)
-    threads=$(sed -n 's/^Threads:[[:space:]]*//p' /proc/$pid/status 2>/dev/null)
-    files=$(ls /proc/$pid/fd 2>/dev/null | wc -l)
-    [ -n "$rss" ] && echo "$sampled $rss $files $threads" >> "$work/samples"
+    [ -n "$rss" ] && echo "$sampled $rss $min_files $min_threads" >> "$work/samples"
+    min_files=99999 min_threads=99999
   fi
   sleep 0.2
 done
