@@ -37,8 +37,9 @@ runner=$!
 # The game itself (under xvfb-run a child of the launcher): the copy running in this folder.
 pid=
 for _ in $(seq 1 300); do
-  for candidate in $(pgrep -x rallix-game); do
-    [ "$(readlink /proc/$candidate/cwd 2>/dev/null)" = "$work" ] && pid=$candidate
+  for entry in /proc/[0-9]*; do
+    [ "$(cat $entry/comm 2>/dev/null)" = rallix-game ] &&
+      [ "$(readlink $entry/cwd 2>/dev/null)" = "$work" ] && pid=${entry#/proc/}
   done
   [ -n "$pid" ] && break
   sleep 0.1
