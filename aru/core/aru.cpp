@@ -3,6 +3,7 @@
 // to the log and sets the run state to 2 so the next start offers the configuration tool.
 #include "core/aru.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <exception>
 
@@ -38,6 +39,11 @@ void ARU::LogLastWindowsError() {
 
 HRESULT ARU::Initialize(const aruInitParams& params) {
   HWND running = FindWindowA("ARUMainWindow", params.title);
+  if (running != nullptr) {
+    // Nothing else tells the player why this copy ends or keeps no log.
+    std::fprintf(stderr, "%s is already running; %s\n", params.title ? params.title : "This program",
+                 params.allowSecondInstance ? "this copy writes no log" : "this copy ends");
+  }
   if (running != nullptr && !params.allowSecondInstance) {
     SetFocus(running);
     return E_FAIL;

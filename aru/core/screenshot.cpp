@@ -100,6 +100,25 @@ std::string ChooseScreenShotName(bool* plainExisted) {
   return ScreenShotName(kLastShotNumber);
 }
 
+BitmapSave SaveBitmapFile(const std::string& name, int32_t width, int32_t height, const uint8_t* pixels) {
+  // The picture goes to a file beside its name first and is moved over it once complete, so a
+  // crash while writing never leaves a cut-off bitmap under the final name.
+  const std::string partial = name + ".partial";
+  std::ofstream file(platform::ResolvePath(partial.c_str()), std::ios::binary | std::ios::trunc);
+  if (!file.is_open()) return BitmapSave::NotCreated;
+  uint8_t header[kBitmapHeaderSize];
+  WriteBitmapHeader(header, width, height);
+  file.write(reinterpret_cast<const char*>(header), sizeof header);
+  const size_t pixelBytes = static_cast<size_t>(width) * height * 3;
+  file.write(reinterpret_cast<const char*>(pixels), static_cast<std::streamsize>(pixelBytes));
+  file.close();
+  if (!file || !MoveFileExA(partial.c_str(), name.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    DeleteFileA(partial.c_str());
+    return BitmapSave::NotWritten;
+  }
+  return BitmapSave::Saved;
+}
+
 bool ARU::ScreenShot() { return ScreenShotTo(nullptr); }
 
 bool ARU::ScreenShotTo(const char* fileName) {
@@ -192,18 +211,18 @@ bool ARU::ScreenShotTo(const char* fileName) {
     }
   }
 
-  std::ofstream file(platform::ResolvePath(name.c_str()), std::ios::binary | std::ios::trunc);
-  if (!file.is_open()) {
+  const BitmapSave saved = SaveBitmapFile(name, width, height, pixels.get());
+  if (saved == BitmapSave::NotCreated) {
     Value("<font color=\"red\">ScreenShot() Failed:</font> Could not create the bitmap file.", true);
     EndList();
     return false;
   }
   Line("Opened bitmap for write binary mode.");
-  uint8_t header[kBitmapHeaderSize];
-  WriteBitmapHeader(header, width, height);
-  file.write(reinterpret_cast<const char*>(header), sizeof header);
-  file.write(reinterpret_cast<const char*>(pixels.get()), static_cast<std::streamsize>(pixelBytes));
-  file.close();
+  if (saved == BitmapSave::NotWritten) {
+    Value("<font color=\"red\">ScreenShot() Failed:</font> Could not write the bitmap file.", true);
+    EndList();
+    return false;
+  }
   Line(("Wrote screenshot to file \"" + name + "\".").c_str());
   pixels.reset();
   Line("Safe deleted byte array.");

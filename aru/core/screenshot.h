@@ -1,6 +1,6 @@
 // The pieces of the engine's screenshot that need no device: the 54-byte header of a bottom-up,
 // uncompressed 24-bit bitmap, the copy of a 32-bit front-buffer image into its rows, and the
-// file names tried under "./base/shots/".
+// file names tried under "./base/shots/", and the crash-safe write of the file.
 #pragma once
 
 #include <cstddef>
@@ -30,3 +30,9 @@ std::string ScreenShotName(int32_t number);
 // The first name that does not exist: Shot.bmp, then Shot0.bmp .. Shot512.bmp; Shot512.bmp (to be
 // overwritten) when all exist. `plainExisted` tells whether Shot.bmp was already there.
 std::string ChooseScreenShotName(bool* plainExisted);
+
+enum class BitmapSave { Saved, NotCreated, NotWritten };
+
+// Writes the header and the width x height x 3 bytes of pixels to `name` through a file beside
+// it that replaces it only when complete and on disk: a crash leaves the old file or the new one.
+BitmapSave SaveBitmapFile(const std::string& name, int32_t width, int32_t height, const uint8_t* pixels);

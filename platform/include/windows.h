@@ -610,9 +610,17 @@ DWORD GetCurrentDirectoryA(DWORD size, LPSTR buffer);
 BOOL SetCurrentDirectoryA(LPCSTR path);
 DWORD GetModuleFileNameA(HMODULE module, LPSTR fileName, DWORD size);
 BOOL CreateDirectoryA(LPCSTR path, LPSECURITY_ATTRIBUTES attributes);
+#define MOVEFILE_REPLACE_EXISTING 0x00000001
+#define MOVEFILE_COPY_ALLOWED 0x00000002
+#define MOVEFILE_DELAY_UNTIL_REBOOT 0x00000004
+#define MOVEFILE_WRITE_THROUGH 0x00000008
+BOOL MoveFileExA(LPCSTR existingFileName, LPCSTR newFileName, DWORD flags);
+BOOL DeleteFileA(LPCSTR fileName);
 #define FormatMessage FormatMessageA
 #define OutputDebugString OutputDebugStringA
 #define GetCurrentDirectory GetCurrentDirectoryA
+#define MoveFileEx MoveFileExA
+#define DeleteFile DeleteFileA
 #define ZeroMemory(p, n) memset((p), 0, (n))
 #define CopyMemory(d, s, n) memcpy((d), (s), (n))
 

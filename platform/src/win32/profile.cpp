@@ -2,12 +2,15 @@
 // Windows semantics. Files are read whole on every call (they are small and read at start-up);
 // writes go to a temporary file in the same folder that is renamed over the old one, so an
 // interrupted write never leaves a half-written file.
+#include <dirent.h>
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cctype>
 #include <cerrno>
+#include <ctime>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -64,21 +67,33 @@ bool LoadDocument(LPCSTR fileName, platform::ProfileDocument& document) {
   return true;
 }
 
-bool WriteAll(int fd, const std::string& text) {
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t wrote = write(fd, text.data() + done, text.size() - done);
-    if (wrote < 0 && errno == EINTR) continue;
-    if (wrote <= 0) return false;
-    done += size_t(wrote);
-  }
-  return true;
-}
+// Temporary files are named "<file>.partial-XXXXXX" and locked while written.
+constexpr char kPartialSuffix[] = ".partial-";
+constexpr time_t kStalePartialSeconds = 10;
 
-std::string DirectoryOf(const std::string& path) {
-  size_t slash = path.rfind('/');
-  if (slash == std::string::npos) return ".";
-  return slash == 0 ? "/" : path.substr(0, slash);
+// Removes temporary files beside path that a killed writer left: old enough, and not locked
+// by a writer still at work.
+void RemoveStalePartials(const std::string& path) {
+  const std::string folder = platform::DirectoryOf(path);
+  const std::string prefix = path.substr(path.rfind('/') + 1) + kPartialSuffix;
+  DIR* listing = opendir(folder.c_str());
+  if (!listing) return;
+  const time_t now = time(nullptr);
+  while (dirent* entry = readdir(listing)) {
+    const std::string name = entry->d_name;
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0) continue;
+    const std::string leftover = folder + "/" + name;
+    struct stat info{};
+    if (lstat(leftover.c_str(), &info) != 0 || !S_ISREG(info.st_mode) ||
+        now - info.st_mtime < kStalePartialSeconds) {
+      continue;
+    }
+    int fd = open(leftover.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) continue;
+    if (flock(fd, LOCK_EX | LOCK_NB) == 0) unlink(leftover.c_str());
+    close(fd);
+  }
+  closedir(listing);
 }
 
 // Writes text to a temporary file beside path and renames it over path.
@@ -90,16 +105,17 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& text) {
     SetLastError(ERROR_ACCESS_DENIED);
     return false;
   }
-  std::string temporary = path + ".XXXXXX";
+  RemoveStalePartials(path);
+  std::string temporary = path + kPartialSuffix + "XXXXXX";
   int fd = mkstemp(temporary.data());
   if (fd < 0) {
     platform::SetLastErrorFromErrno(errno);
     return false;
   }
-  bool ok = WriteAll(fd, text) && fchmod(fd, existed ? (old.st_mode & 07777) : 0644) == 0 &&
-            fsync(fd) == 0;
+  // Held until the rename, so no other writer takes this file for a leftover.
+  bool ok = flock(fd, LOCK_EX) == 0 && platform::WriteAll(fd, text) &&
+            fchmod(fd, existed ? (old.st_mode & 07777) : 0644) == 0 && fsync(fd) == 0;
   int writeError = errno;
-  ok = close(fd) == 0 && ok;
   if (ok && beforeRenameHook && !beforeRenameHook(temporary.c_str())) {
     ok = false;
     writeError = EIO;
@@ -108,13 +124,14 @@ bool ReplaceFileAtomically(const std::string& path, const std::string& text) {
     ok = false;
     writeError = errno;
   }
+  ok = close(fd) == 0 && ok;
   if (!ok) {
     unlink(temporary.c_str());
     platform::SetLastErrorFromErrno(writeError ? writeError : EIO);
     return false;
   }
   // Make the rename itself durable.
-  int directory = open(DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  int directory = open(platform::DirectoryOf(path).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (directory >= 0) {
     fsync(directory);
     close(directory);

@@ -30,4 +30,10 @@ void SetLastErrorFromErrno(int error);
 // size - 1 characters and always a terminating zero when size > 0. Returns the characters copied.
 DWORD CopyToBuffer(const std::string& text, LPSTR buffer, DWORD size);
 
+// Writes all of text to a file descriptor, going on after interruptions (files.cpp).
+bool WriteAll(int fd, const std::string& text);
+
+// The folder part of a path: "." when it has none.
+std::string DirectoryOf(const std::string& path);
+
 }  // namespace platform

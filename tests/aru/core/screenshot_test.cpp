@@ -130,6 +130,24 @@ TEST_F(ScreenShotFiles, WhenAllNamesAreTakenTheLastIsOverwritten) {
   EXPECT_EQ(ChooseScreenShotName(&plainExisted), "./base/shots/Shot512.bmp");
 }
 
+// The file replaces an older one whole and leaves nothing beside it; when it cannot take the
+// name, the old entry stays as it was and the partial file is gone.
+TEST_F(ScreenShotFiles, SavingReplacesTheOldFileWholeOrNotAtAll) {
+  const uint8_t pixels[2 * 2 * 3] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12};
+  WriteFile(temp.File("base/shots/Shot.bmp"), std::string(5000, 'o'));
+  ASSERT_EQ(SaveBitmapFile("./base/shots/Shot.bmp", 2, 2, pixels), BitmapSave::Saved);
+  const std::string saved = ReadFile(temp.File("base/shots/Shot.bmp"));
+  ASSERT_EQ(saved.size(), kBitmapHeaderSize + sizeof pixels);
+  EXPECT_EQ(memcmp(saved.data() + kBitmapHeaderSize, pixels, sizeof pixels), 0);
+
+  std::filesystem::create_directories(temp.path() / "base/shots/Shot0.bmp/inside");
+  EXPECT_EQ(SaveBitmapFile("./base/shots/Shot0.bmp", 2, 2, pixels), BitmapSave::NotWritten);
+  EXPECT_TRUE(std::filesystem::is_directory(temp.path() / "base/shots/Shot0.bmp/inside"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(temp.path() / "base/shots"),
+                          std::filesystem::directory_iterator()), 2);
+  EXPECT_EQ(SaveBitmapFile("./base/nowhere/Shot.bmp", 2, 2, pixels), BitmapSave::NotCreated);
+}
+
 class ScreenShot : public ScreenShotFiles {
  protected:
   void SetUp() override {

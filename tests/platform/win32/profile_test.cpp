@@ -1,11 +1,16 @@
 // The private-profile functions against the behaviour of their Windows originals: lookups,
 // parsing of integers, buffer sizes, enumeration, and edits that keep the rest of the file.
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include "../../../platform/src/win32/profile_hooks.h"
+#include <ctime>
+#include <filesystem>
+#include <fstream>
+
 #include "temp_dir.h"
 #include "windows.h"
 
@@ -177,6 +182,24 @@ TEST_F(Profile, ProcessKilledDuringWriteLeavesTheOldFileComplete) {
   ASSERT_EQ(WEXITSTATUS(status), 3);  // the child really died inside the write
   EXPECT_EQ(ReadFile(), "[ARU]\nIsSetup=1\n");
   EXPECT_EQ(GetPrivateProfileIntA("ARU", "IsSetup", 0, File().c_str()), 1u);
+}
+
+// A temporary file of a writer killed long ago goes at the next write; a fresh one (a writer may
+// be at work) and a file of the player's that only looks alike stay.
+TEST_F(Profile, TheNextWriteRemovesOldLeftoversOfKilledWriters) {
+  WriteFile("[A]\nx=1\n");
+  const std::string stale = File() + ".partial-abc123", fresh = File() + ".partial-def456",
+                    mine = File() + ".backup", longer = File() + ".partial-abc1234";
+  for (const std::string& name : {stale, fresh, mine, longer}) std::ofstream(name) << "[A]\nx=";
+  const timespec longAgo[2] = {{0, UTIME_OMIT}, {time(nullptr) - 3600, 0}};
+  for (const std::string& name : {stale, mine, longer}) utimensat(AT_FDCWD, name.c_str(), longAgo, 0);
+
+  EXPECT_TRUE(WritePrivateProfileStringA("A", "x", "2", File().c_str()));
+  EXPECT_FALSE(std::filesystem::exists(stale));
+  EXPECT_TRUE(std::filesystem::exists(fresh));
+  EXPECT_TRUE(std::filesystem::exists(mine));
+  EXPECT_TRUE(std::filesystem::exists(longer));
+  EXPECT_EQ(dir.CountEntries(), 4);
 }
 
 TEST_F(Profile, WritingKeepsTheFilePermissions) {

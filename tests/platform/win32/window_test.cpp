@@ -1,7 +1,11 @@
 // Windows without a display: classes, geometry with the messages it sends, styles, focus and
 // minimising, FindWindowA within and across processes, the screen size.
+#include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
 
 #include "temp_dir.h"
 #include "window_probe.h"
@@ -134,6 +138,91 @@ TEST_F(Window, FindWindowSeesAnotherProcessUntilItDies) {
   close(ready[0]);
   close(ready[1]);
   close(release[0]);
+}
+
+// Runs `body` in a child process that reports through a pipe once its window exists and then
+// ends as `body` decides; returns the child's id after the window was made.
+template <typename Body>
+pid_t ChildWithWindow(const char* title, Body body) {
+  int ready[2];
+  if (pipe(ready) != 0) return -1;
+  pid_t child = fork();
+  if (child == 0) {
+    HWND other = CreateWindowA("ProbeWindow", title, 0, 0, 0, 64, 64, nullptr, nullptr, nullptr, nullptr);
+    char byte = other ? 1 : 0;
+    (void)!write(ready[1], &byte, 1);
+    body();
+    _exit(0);
+  }
+  char byte = 0;
+  bool made = read(ready[0], &byte, 1) == 1 && byte == 1;
+  close(ready[0]);
+  close(ready[1]);
+  return made ? child : -1;
+}
+
+class CrossProcess : public Window {
+ protected:
+  void SetUp() override {
+    Window::SetUp();
+    setenv("XDG_RUNTIME_DIR", runtime.Path().c_str(), 1);
+  }
+  void TearDown() override {
+    unsetenv("XDG_RUNTIME_DIR");
+    Window::TearDown();
+  }
+  int RegistrationFiles() const {
+    std::error_code ignored;
+    int count = 0;
+    for (auto& entry : std::filesystem::directory_iterator(runtime.Path("rallix-windows"), ignored)) {
+      (void)entry;
+      ++count;
+    }
+    return count;
+  }
+  TempDir runtime;
+};
+
+TEST_F(CrossProcess, AnEndedProcessNotYetReapedIsNotARunningCopy) {
+  pid_t child = ChildWithWindow("Zombie", [] { _exit(0); });
+  ASSERT_GT(child, 0);
+  // Waits for the end without reaping: the child stays in the process table, and its window
+  // must not count.
+  siginfo_t info{};
+  ASSERT_EQ(waitid(P_PID, id_t(child), &info, WEXITED | WNOWAIT), 0);
+  ASSERT_EQ(kill(child, 0), 0);
+  EXPECT_EQ(FindWindowA("ProbeWindow", "Zombie"), nullptr);
+  EXPECT_EQ(RegistrationFiles(), 0);
+  waitpid(child, nullptr, 0);
+}
+
+TEST_F(CrossProcess, ANormalExitWithoutDestroyingTheWindowRemovesItsRegistration) {
+  pid_t child = ChildWithWindow("Exits", [] { std::exit(0); });
+  ASSERT_GT(child, 0);
+  waitpid(child, nullptr, 0);
+  EXPECT_EQ(RegistrationFiles(), 0);
+}
+
+TEST_F(CrossProcess, AnUnlockedFileNamingALiveProcessIsStaleAndRemoved) {
+  // As after a reboot: the file names a process id that now belongs to some other program.
+  std::filesystem::create_directories(runtime.Path("rallix-windows"));
+  std::filesystem::permissions(runtime.Path("rallix-windows"), std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::replace);
+  runtime.Write("rallix-windows/1-0", "ProbeWindow\nStale\n" + std::to_string(getppid()) + "\n");
+  EXPECT_EQ(FindWindowA("ProbeWindow", "Stale"), nullptr);
+  EXPECT_EQ(RegistrationFiles(), 0);
+}
+
+TEST_F(CrossProcess, AFolderOthersCanWriteIntoIsNotTrusted) {
+  std::filesystem::create_directories(runtime.Path("rallix-windows"));
+  std::filesystem::permissions(runtime.Path("rallix-windows"), std::filesystem::perms::all,
+                               std::filesystem::perm_options::replace);
+  pid_t child = ChildWithWindow("Shared", [] { pause(); });
+  ASSERT_GT(child, 0);
+  EXPECT_EQ(RegistrationFiles(), 0);
+  EXPECT_EQ(FindWindowA("ProbeWindow", "Shared"), nullptr);
+  kill(child, SIGKILL);
+  waitpid(child, nullptr, 0);
 }
 
 TEST_F(Window, ShowCursorCountsAndCursorPositionStaysOnTheScreen) {
