@@ -17,9 +17,10 @@ PACKAGES=(
 case "${1:-}" in
   # the Windows cross build
   windows) PACKAGES+=(g++-mingw-w64-x86-64) ;;
-  # the cross build, Wine and its media plugins for the Windows build's run, clang for the fuzzers
+  # the cross build, Wine and its media plugins for the Windows build's run, clang for the fuzzers,
+  # the validators of the desktop entry and its AppStream description
   test) PACKAGES+=(g++-mingw-w64-x86-64 wine wine64 gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-                   clang libclang-rt-14-dev) ;;
+                   clang libclang-rt-14-dev desktop-file-utils appstream) ;;
 esac
 
 missing=()
