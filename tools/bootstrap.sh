@@ -9,7 +9,7 @@ PACKAGES=(
   build-essential cmake pkg-config git
   libgtest-dev libgmock-dev googletest
   libsdl2-dev libsdl2-image-dev libgl-dev libgl1-mesa-dri libepoxy-dev
-  libfreetype-dev libfontconfig1-dev fonts-dejavu-core zlib1g-dev
+  libfreetype-dev libfontconfig1-dev fonts-dejavu-core zlib1g-dev libpng-dev
   libopenal-dev libopenal1 libenet-dev libvorbis-dev
   libgtk-3-dev
   xvfb xauth xdotool x11-apps imagemagick python3

@@ -8,7 +8,7 @@
 
 #include "catalogue.h"
 #include "icon.h"
-#include "png.h"
+#include "png_codec.h"
 #include "synth.h"
 #include "typeface.h"
 #include "wave.h"
