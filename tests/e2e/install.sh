@@ -78,6 +78,7 @@ printf '\n[Mine]\nKept=1\n' >> "$ann/config.cfg"
 chmod u+w "$share/base" "$share/base/tex"
 echo new > "$share/base/added.txt"
 mv "$share/base/tex/intro.tex" "$work/intro.tex"
+rm "$ann/errlog.html"  # the start is seen by its new log
 (cd / && HOME="$work/ann" XDG_DATA_HOME= XDG_RUNTIME_DIR="$work/ann" ARU_VIDEO=null "$prefix/bin/rallix-game") \
   > "$work/out.txt" 2>&1 &
 pid=$!
