@@ -1,11 +1,12 @@
-// The program's entry point: creates the game object, starts the engine with the game's
-// parameters, logs the class sizes, runs the intro scene and shuts down.
+// The program's entry point: answers --help and --version, creates the game object, starts the
+// engine with the game's parameters, logs the class sizes, runs the intro scene and shuts down.
 #include <windows.h>
 #include <aru_platform.h>
 
 #include <cstdio>
 #include <string>
 
+#include "command_line.h"
 #include "demo.h"
 #include "memory_usage.h"
 #include "rallix_game.h"
@@ -16,18 +17,30 @@ static LRESULT CALLBACK GameWindowProc(HWND window, UINT message, WPARAM wParam,
   return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// Windows hands a program its command line as one string; the arguments are joined back with
-// single spaces so a catalogue path containing blanks arrives whole.
-static std::string JoinArguments(int argc, char** argv) {
-  std::string line;
-  for (int i = 1; i < argc; ++i) {
-    if (i > 1) line += ' ';
-    line += argv[i];
-  }
-  return line;
-}
-
 int main(int argc, char** argv) {
+  switch (ReadStartRequest(argc, argv)) {
+    case StartRequest::Help:
+      fputs(UsageText().c_str(), stdout);
+      return 0;
+    case StartRequest::Version:
+      fputs(VersionText().c_str(), stdout);
+      return 0;
+    case StartRequest::Play:
+      break;
+  }
+
+  // An installed game runs in the player's own data folder; a catalogue named relative to where
+  // the player started it is taken from there.
+  const std::string commandLine = JoinArguments(argc, argv);
+  const std::string catalogue = AbsolutePath(commandLine);
+  const platform::DataFolder data = platform::EnterDataFolder(
+      "quillmark-rallix", {"config.cfg", "Default.pcf", "errlog.html", "shots"});
+  if (!data.problem.empty()) {
+    fprintf(stderr, "rallix-game: %s; playing with the default settings from %s, which is not kept\n",
+            data.problem.c_str(), data.folder.c_str());
+  }
+  const std::string& levelPath = data.installed ? catalogue : commandLine;
+
   RallixGame* game = new RallixGame();
   g_engine = game;
 
@@ -54,8 +67,8 @@ int main(int argc, char** argv) {
   params.createGUI = true;
   params.createFader = true;
 
-  const std::string commandLine = JoinArguments(argc, argv);
-  if (!commandLine.empty() && !game->SetLevelPath(commandLine.c_str())) {
+  if (!levelPath.empty()) fputs(MissingCatalogueWarning(levelPath.c_str()).c_str(), stderr);
+  if (!levelPath.empty() && !game->SetLevelPath(levelPath.c_str())) {
     fprintf(stderr, "rallix-game: the level catalogue path is longer than %zu characters; using %s\n",
             RallixGame::kLevelPathSize - 1, game->GetLevelPath());
   }

@@ -17,7 +17,7 @@ baseline=${2:-}
 launcher=()
 command -v ccache >/dev/null && launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 build_tree() {  # build_tree <source-dir>: builds <source-dir>/build-rel
-  cmake -S "$1" -B "$1/build-rel" -DCMAKE_BUILD_TYPE=Release "${launcher[@]}" >/dev/null || exit 1
+  cmake -S "$1" -B "$1/build-rel" -DCMAKE_BUILD_TYPE=Release -DRALLIX_TESTS=ON "${launcher[@]}" >/dev/null || exit 1
   cmake --build "$1/build-rel" -j"$(nproc)" --target rallix-game base_data >/dev/null || exit 1
   # The sound delay check lives in the platform tests; a tree without it reports no figure.
   cmake --build "$1/build-rel" -j"$(nproc)" --target platform_tests >/dev/null 2>&1 || true

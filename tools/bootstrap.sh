@@ -9,7 +9,7 @@ PACKAGES=(
   build-essential cmake pkg-config git
   libgtest-dev libgmock-dev googletest
   libsdl2-dev libsdl2-image-dev libgl-dev libgl1-mesa-dri libepoxy-dev
-  libfreetype-dev libfontconfig1-dev fonts-dejavu-core zlib1g-dev
+  libfreetype-dev libfontconfig1-dev fonts-dejavu-core zlib1g-dev libpng-dev
   libopenal-dev libopenal1 libenet-dev libvorbis-dev
   libgtk-3-dev
   xvfb xauth xdotool x11-apps imagemagick python3
@@ -17,9 +17,10 @@ PACKAGES=(
 case "${1:-}" in
   # the Windows cross build
   windows) PACKAGES+=(g++-mingw-w64-x86-64) ;;
-  # the cross build, Wine and its media plugins for the Windows build's run, clang for the fuzzers
+  # the cross build, Wine and its media plugins for the Windows build's run, clang for the fuzzers,
+  # the validators of the desktop entry and its AppStream description
   test) PACKAGES+=(g++-mingw-w64-x86-64 wine wine64 gstreamer1.0-plugins-base gstreamer1.0-plugins-good
-                   clang libclang-rt-14-dev) ;;
+                   clang libclang-rt-14-dev desktop-file-utils appstream) ;;
 esac
 
 missing=()

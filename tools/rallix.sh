@@ -13,14 +13,18 @@ jobs=$(nproc 2>/dev/null || echo 2)
 
 bash tools/bootstrap.sh "${1:-play}"
 
-build() {  # build <dir> <build type>
-  cmake -S . -B "$1" -DCMAKE_BUILD_TYPE="$2" >/dev/null
-  cmake --build "$1" -j"$jobs"
+build() {  # build <dir> <build type> [cmake options...]
+  local dir=$1 type=$2
+  shift 2
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs"
 }
 
 case "${1:-play}" in
   play)
-    build build RelWithDebInfo
+    started=$(date +%s)
+    build build RelWithDebInfo -DRALLIX_TESTS=OFF
+    echo "Built in $(( $(date +%s) - started )) s."
     cd build/run
     shift || true
     if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
@@ -36,17 +40,17 @@ case "${1:-play}" in
     exec ./rallix-game "$@"
     ;;
   build)
-    build build RelWithDebInfo
+    build build RelWithDebInfo -DRALLIX_TESTS=OFF
     ;;
   test)
-    build build-test Asan
+    build build-test Asan -DRALLIX_TESTS=ON
     export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
     export LSAN_OPTIONS="suppressions=$here/tests/lsan.supp:print_suppressions=0"
     export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
     ctest --test-dir build-test --output-on-failure -j"$jobs" --timeout 600
     # The network transport calls the game's message handlers on its own threads: its tests and
     # the game's message tests run again under ThreadSanitizer (only those two binaries are built).
-    cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Tsan >/dev/null
+    cmake -S . -B build-tsan -DCMAKE_BUILD_TYPE=Tsan -DRALLIX_TESTS=ON >/dev/null
     cmake --build build-tsan -j"$jobs" --target dplay8_tests multiplayer_tests
     TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" build-tsan/tests/dplay8_tests
     TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1" build-tsan/tests/multiplayer_tests

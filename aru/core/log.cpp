@@ -14,7 +14,24 @@
 #include <string>
 #include <typeinfo>
 
+namespace {
+
+// The open log that receives the platform layer's debug notes; one engine log per process.
+aruLog* g_noteLog = nullptr;
+
+void WritePlatformNote(const char* text) {
+  if (g_noteLog != nullptr) g_noteLog->Printf("Debug: %s", text);
+}
+
+void ListenForPlatformNotes(aruLog* log) {
+  g_noteLog = log;
+  platform::SetNoteSink(log != nullptr ? &WritePlatformNote : nullptr);
+}
+
+}  // namespace
+
 aruLog::~aruLog() {
+  if (g_noteLog == this) ListenForPlatformNotes(nullptr);
   if (stream.is_open()) stream.close();
 }
 
@@ -28,6 +45,7 @@ void aruLog::Open(const char* title, bool writeGeneratorBanner) {
   if (stream.is_open()) stream.close();
   stream.open(platform::ResolvePath(path), std::ios::out | std::ios::trunc | std::ios::binary);
   if (!stream.is_open()) return;
+  ListenForPlatformNotes(this);
   depth = 0;
   Write("<html>\n<head>\n  <title>");
   Write(title ? title : "");
@@ -48,6 +66,7 @@ void aruLog::Open(const char* title, bool writeGeneratorBanner) {
 
 void aruLog::Close(uint8_t exitCode) {
   if (!stream.is_open()) return;
+  if (g_noteLog == this) ListenForPlatformNotes(nullptr);
   Write("</body>\n</html>");
   stream.close();
   if (exitCode == 2 && path != nullptr) LaunchFile(path);

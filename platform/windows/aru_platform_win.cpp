@@ -1,7 +1,8 @@
 // The Windows build's implementation of the platform services in aru_platform.h: Windows opens
 // Windows-style paths as they are, the video back end is always the real window, keys are
 // injected through SendInput, and console control events end the game through WM_DESTROY.
-// The test clock exists only on the Linux platform layer; no Windows program calls it.
+// The test clock exists only on the Linux platform layer; no Windows program calls it. The note
+// sink is kept but never called: the real Direct3D and DirectSound have no notes to give.
 #include <windows.h>
 
 #include <aru_platform.h>
@@ -13,6 +14,7 @@ namespace platform {
 namespace {
 
 std::atomic<HWND> g_terminationWindow{nullptr};
+std::atomic<NoteSink> g_noteSink{nullptr};
 
 // Runs on a thread of its own that the system starts; posting is safe from any thread.
 BOOL WINAPI OnConsoleControl(DWORD event) {
@@ -65,5 +67,10 @@ void InstallTerminationHandler(HWND__* window) {
     OutputDebugStringA("platform: SetConsoleCtrlHandler failed; Ctrl+C ends the process directly\n");
   }
 }
+
+void SetNoteSink(NoteSink sink) { g_noteSink.store(sink); }
+
+// A Windows copy runs from the folder it was unpacked into, its data beside it.
+DataFolder EnterDataFolder(const char*, std::initializer_list<const char*>) { return DataFolder{}; }
 
 }  // namespace platform

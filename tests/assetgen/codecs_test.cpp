@@ -2,7 +2,7 @@
 // canonical WAV header and its consistency checks.
 #include <gtest/gtest.h>
 
-#include "png.h"
+#include "png_codec.h"
 #include "wave.h"
 
 namespace assetgen {

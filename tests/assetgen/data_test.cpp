@@ -11,7 +11,7 @@
 #include "catalogue.h"
 #include "fixture.h"
 #include "generator.h"
-#include "png.h"
+#include "png_codec.h"
 
 namespace assetgen::testing {
 namespace {

@@ -9,7 +9,7 @@
 #include <iterator>
 #include <sstream>
 
-#include "png.h"
+#include "png_codec.h"
 #include "wave.h"
 #include "xfile.h"
 

@@ -13,7 +13,7 @@
 #include "fixture.h"
 #include "platform/d3d9/null_device_fixture.h"
 #include "platform/dsound/sound_test_support.h"
-#include "png.h"
+#include "png_codec.h"
 #include "xfile.h"
 
 namespace assetgen::testing {

@@ -13,7 +13,7 @@ launcher=()
 if command -v ccache > /dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
-cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Asan -DRALLIX_FUZZ=ON \
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Asan -DRALLIX_TESTS=ON -DRALLIX_FUZZ=ON \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ "${launcher[@]}" > /dev/null
 cmake --build "$build" -j"$jobs" --target fuzz_server_receive fuzz_client_receive
 

@@ -8,7 +8,7 @@
 
 #include "catalogue.h"
 #include "icon.h"
-#include "png.h"
+#include "png_codec.h"
 #include "synth.h"
 #include "typeface.h"
 #include "wave.h"
@@ -66,6 +66,11 @@ Generated generateAll() {
   std::vector<Image> icons;
   for (int size : kIconSizes) icons.push_back(paintIcon(size));
   out.files.push_back({"rallix.ico", encodeIco(icons)});
+  // The same picture for Linux desktops, in the hicolor theme's layout.
+  for (int size : kDesktopIconSizes) {
+    const std::string folder = std::to_string(size) + "x" + std::to_string(size);
+    out.files.push_back({"icons/hicolor/" + folder + "/apps/quillmark-rallix.png", encodePng(paintIcon(size))});
+  }
   return out;
 }
 

@@ -6,7 +6,7 @@
 #include <fstream>
 
 #include "generator.h"
-#include "png.h"
+#include "png_codec.h"
 
 int main(int argc, char** argv) {
   if (argc < 2 || argc > 3) {

@@ -1,7 +1,9 @@
 // The render, texture-stage and sampler state tables with Direct3D's defaults.
 #include "d3d9/state_tables.h"
 
-#include <cstdio>
+#include "win32/notes.h"
+
+#include <string>
 #include <mutex>
 #include <set>
 #include <utility>
@@ -209,12 +211,13 @@ bool FirstReport(const void* text, DWORD value) {
 }  // namespace
 
 void ReportOnce(const char* what) {
-  if (FirstReport(what, 0)) std::fprintf(stderr, "d3d9: %s\n", what);
+  if (FirstReport(what, 0)) platform::Note(std::string("d3d9: ") + what);
 }
 
 void ReportUnsupported(const char* name, DWORD value, const char* consequence) {
   if (FirstReport(name, value)) {
-    std::fprintf(stderr, "d3d9: %s = %u is not supported; %s\n", name, static_cast<unsigned>(value), consequence);
+    platform::Note("d3d9: " + std::string(name) + " = " + std::to_string(value) + " is not supported; " +
+                   consequence);
   }
 }
 

@@ -39,10 +39,11 @@ DWORD DefaultStageState(DWORD stage, DWORD type);
 const StateInfo* FindSamplerState(DWORD type);
 DWORD DefaultSamplerState(DWORD type);
 
-// Writes "d3d9: <what>" to standard error the first time this text (a string constant) is
-// reported. Allocates only on that first report, so drawing code may call it every frame.
+// Gives the note "d3d9: <what>" to the platform's debug channel the first time this text (a
+// string constant) is reported. Allocates only on that first report, so drawing code may call it
+// every frame.
 void ReportOnce(const char* what);
-// Writes "d3d9: <name> = <value> is not supported; <consequence>" once per name and value.
+// Gives the note "d3d9: <name> = <value> is not supported; <consequence>" once per name and value.
 void ReportUnsupported(const char* name, DWORD value, const char* consequence);
 
 }  // namespace platform::d3d9

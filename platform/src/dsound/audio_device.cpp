@@ -2,6 +2,8 @@
 // fallback with its clock thread, and the few numbers DirectSound reports about the device.
 #include "dsound/audio_device.h"
 
+#include "win32/notes.h"
+
 #include <dsound.h>
 
 #include <AL/alext.h>
@@ -47,7 +49,7 @@ std::string RequestShortPeriod() {
   char path[] = "/tmp/rallix-openal-XXXXXX";
   int file = mkstemp(path);
   if (file < 0) {
-    std::fprintf(stderr, "sound: no temporary file for the OpenAL period; the library's default period is used\n");
+    Note("sound: no temporary file for the OpenAL period; the library's default period is used");
     return {};
   }
   std::ostringstream conf;
@@ -57,7 +59,7 @@ std::string RequestShortPeriod() {
   close(file);
   if (!complete) {
     unlink(path);
-    std::fprintf(stderr, "sound: could not write the OpenAL period; the library's default period is used\n");
+    Note("sound: could not write the OpenAL period; the library's default period is used");
     return {};
   }
   setenv("ALSOFT_CONF", path, 1);
@@ -149,8 +151,8 @@ bool AudioDevice::OpenOutput() {
   alcGetIntegerv(device, ALC_REFRESH, 1, &refresh);
   const int period = refresh > 0 ? rate / refresh : 0;
   if (period > kPeriodFrames + kPeriodFrames / 2) {
-    std::fprintf(stderr, "sound: the output device refused a %d-frame period and mixes every %d frames\n",
-                 kPeriodFrames, period);
+    Note("sound: the output device refused a " + std::to_string(kPeriodFrames) + "-frame period and mixes every " +
+         std::to_string(period) + " frames");
   }
   return true;
 }

@@ -1,4 +1,4 @@
-// PNG files for the textures: an encoder (8-bit RGB or RGBA, zlib-compressed, adaptive row
+// PNG files for the textures, through libpng: an encoder (8-bit RGB or RGBA, adaptive row
 // filters, no time or text chunks so the bytes depend only on the pixels) and a checking decoder
 // used by the tests and the contact sheet to read back what was written.
 #pragma once
@@ -14,8 +14,8 @@ namespace assetgen {
 // Writes RGB when every pixel is opaque, RGBA otherwise.
 std::vector<uint8_t> encodePng(const Image& image);
 
-// Decodes 8-bit greyscale, grey+alpha, RGB or RGBA, non-interlaced PNG into RGBA. On failure
-// returns false and says why in `error`; chunk CRCs and the image data length are checked.
+// Decodes any PNG into 8-bit RGBA. On failure returns false and says why in `error`; chunk
+// CRCs and the image data length are checked.
 bool decodePng(const std::vector<uint8_t>& bytes, Image& image, std::string& error);
 
 }  // namespace assetgen
