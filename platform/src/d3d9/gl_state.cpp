@@ -472,14 +472,15 @@ void GlState::ApplyUnit(const DeviceBase& device, DWORD stage, bool enabled) {
   auto* backing = static_cast<GlTexture*>(texture->backing());
   unit.texture = backing->Bind(unit.texture);
   DWORD maxMip = device.samplerState(stage, D3DSAMP_MAXMIPLEVEL);
+  DWORD mipFilter = device.samplerState(stage, D3DSAMP_MIPFILTER);
   GlSamplerParameters sampler;
-  sampler.minFilter = MinFilter(device.samplerState(stage, D3DSAMP_MINFILTER),
-                                device.samplerState(stage, D3DSAMP_MIPFILTER), backing->hasMipmaps());
+  // D3DSAMP_MAXMIPLEVEL names the largest level used, clamped to the levels the texture has.
+  sampler.baseLevel = static_cast<GLint>(std::min<DWORD>(maxMip, texture->levelCount() - 1));
+  bool mipmaps = backing->UseMipmaps(mipFilter != D3DTEXF_NONE, sampler.baseLevel);
+  sampler.minFilter = MinFilter(device.samplerState(stage, D3DSAMP_MINFILTER), mipFilter, mipmaps);
   sampler.magFilter = MagFilter(device.samplerState(stage, D3DSAMP_MAGFILTER));
   sampler.wrapS = WrapMode(device.samplerState(stage, D3DSAMP_ADDRESSU));
   sampler.wrapT = WrapMode(device.samplerState(stage, D3DSAMP_ADDRESSV));
-  // D3DSAMP_MAXMIPLEVEL names the largest level used, clamped to the levels the texture has.
-  sampler.baseLevel = static_cast<GLint>(std::min<DWORD>(maxMip, texture->levelCount() - 1));
   sampler.borderColour = device.samplerState(stage, D3DSAMP_BORDERCOLOR);
   backing->ApplySampler(sampler);
 

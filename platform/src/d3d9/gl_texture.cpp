@@ -21,8 +21,7 @@ bool GlFormatOf(D3DFORMAT format, GlPixelFormat* out) {
 
 GlTexture::GlTexture(Texture& texture)
     : texture_(texture),
-      dirty_(texture.levelCount(), true),
-      mipmapped_(texture.levelCount() > 1 || (texture.usage() & D3DUSAGE_AUTOGENMIPMAP)) {}
+      dirty_(texture.levelCount(), true) {}
 
 GlTexture::~GlTexture() { Evict(); }
 
@@ -46,6 +45,12 @@ void GlTexture::Upload(UINT level) {
                static_cast<GLsizei>(image.height), 0, format.format, format.type, image.bits.data());
   dirty_[level] = false;
   if (level == 0 && (texture_.usage() & D3DUSAGE_AUTOGENMIPMAP)) glGenerateMipmap(GL_TEXTURE_2D);
+}
+
+bool GlTexture::UseMipmaps(bool wanted, GLint baseLevel) const {
+  if (!wanted) return false;
+  if (texture_.usage() & D3DUSAGE_AUTOGENMIPMAP) return true;
+  return baseLevel < static_cast<GLint>(texture_.levelCount()) - 1;
 }
 
 GLuint GlTexture::Bind(GLuint bound) {

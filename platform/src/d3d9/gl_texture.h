@@ -44,7 +44,10 @@ class GlTexture final : public TextureBacking {
   GLuint Bind(GLuint bound);
   // Applies sampler parameters to the bound texture when they differ from the last ones.
   void ApplySampler(const GlSamplerParameters& parameters);
-  bool hasMipmaps() const { return mipmapped_; }
+  // Whether a sampler that asks for a mip filter (`wanted`) with `baseLevel` as its largest level
+  // reaches more than one level. With one level left a plain filter gives the same pixels
+  // without the per-pixel level selection and the second fetch that a CPU rasteriser pays for.
+  bool UseMipmaps(bool wanted, GLint baseLevel) const;
 
  private:
   void Upload(UINT level);
@@ -52,7 +55,6 @@ class GlTexture final : public TextureBacking {
   Texture& texture_;
   GLuint name_ = 0;
   std::vector<bool> dirty_;
-  bool mipmapped_;
   GlSamplerParameters applied_;
 };
 

@@ -10,8 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "d3d9.h"
-#include "windows.h"
+#include "gl_test_device.h"
 
 namespace {
 
@@ -38,10 +37,6 @@ std::string Describe(const Cover& c) {
          ".." + std::to_string(c.bottom);
 }
 
-LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM w, LPARAM l) {
-  return DefWindowProcA(window, message, w, l);
-}
-
 struct BackBufferSize {
   UINT width, height;
 };
@@ -49,47 +44,15 @@ struct BackBufferSize {
 class GlRasterTest : public ::testing::TestWithParam<BackBufferSize> {
  protected:
   void SetUp() override {
-    // SDL reads its driver when the first window is made: off screen, whatever display exists.
-    setenv("ARU_VIDEO", "gl", 1);
-    setenv("SDL_VIDEODRIVER", "offscreen", 1);
-    WNDCLASSEXA windowClass{};
-    windowClass.cbSize = sizeof windowClass;
-    windowClass.lpfnWndProc = WindowProc;
-    windowClass.lpszClassName = "GlRasterTest";
-    RegisterClassExA(&windowClass);
-    window_ = CreateWindowA("GlRasterTest", "raster", WS_OVERLAPPEDWINDOW, 0, 0, 320, 240, nullptr, nullptr, nullptr,
-                            nullptr);
-    ASSERT_NE(window_, nullptr);
-    d3d_ = Direct3DCreate9(D3D_SDK_VERSION);
-    if (!d3d_) {
-      GTEST_SKIP() << "no OpenGL Direct3D object here";
-    }
+    std::string problem = gl_test::Create("GlRasterTest", GetParam().width, GetParam().height, &made_);
+    if (problem.rfind("skip: ", 0) == 0) GTEST_SKIP() << problem.substr(6);
+    ASSERT_EQ(problem, "");
+    device_ = made_.device;
     params_.BackBufferWidth = GetParam().width;
     params_.BackBufferHeight = GetParam().height;
-    params_.BackBufferFormat = D3DFMT_X8R8G8B8;
-    params_.BackBufferCount = 1;
-    params_.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    params_.hDeviceWindow = window_;
-    params_.Windowed = TRUE;
-    params_.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    HRESULT result =
-        d3d_->CreateDevice(0, D3DDEVTYPE_HAL, window_, D3DCREATE_HARDWARE_VERTEXPROCESSING, &params_, &device_);
-    if (result == D3DERR_NOTAVAILABLE) {
-      GTEST_SKIP() << "no OpenGL device here";
-    }
-    ASSERT_EQ(result, D3D_OK);
-    device_->SetRenderState(D3DRS_LIGHTING, FALSE);
-    device_->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
-    device_->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
   }
 
-  void TearDown() override {
-    if (device_) {
-      EXPECT_EQ(device_->Release(), 0u);
-    }
-    if (d3d_) d3d_->Release();
-    if (window_) DestroyWindow(window_);
-  }
+  void TearDown() override { EXPECT_EQ(gl_test::Destroy(made_), 0u); }
 
   int width() const { return static_cast<int>(params_.BackBufferWidth); }
   int height() const { return static_cast<int>(params_.BackBufferHeight); }
@@ -159,33 +122,16 @@ class GlRasterTest : public ::testing::TestWithParam<BackBufferSize> {
   }
 
   std::vector<D3DCOLOR> ReadBackBuffer() {
-    std::vector<D3DCOLOR> picture;
-    IDirect3DSurface9* backBuffer = nullptr;
-    IDirect3DSurface9* copy = nullptr;
-    if (FAILED(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer)) ||
-        FAILED(device_->CreateOffscreenPlainSurface(params_.BackBufferWidth, params_.BackBufferHeight,
-                                                    D3DFMT_X8R8G8B8, D3DPOOL_SYSTEMMEM, &copy, nullptr))) {
-      ADD_FAILURE() << "no surfaces to read the back buffer into";
-    } else if (FAILED(device_->GetRenderTargetData(backBuffer, copy))) {
-      ADD_FAILURE() << "GetRenderTargetData failed";
-    } else {
-      D3DLOCKED_RECT locked{};
-      EXPECT_EQ(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY), D3D_OK);
-      for (int y = 0; y < height(); ++y) {
-        auto* row = reinterpret_cast<const D3DCOLOR*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
-        picture.insert(picture.end(), row, row + width());
-      }
-      copy->UnlockRect();
-    }
-    if (copy) copy->Release();
-    if (backBuffer) backBuffer->Release();
+    std::string error;
+    std::vector<D3DCOLOR> picture = gl_test::ReadBackBuffer(device_, params_.BackBufferWidth, params_.BackBufferHeight,
+                                                            &error);
+    EXPECT_EQ(error, "");
     return picture;
   }
 
-  HWND window_ = nullptr;
-  IDirect3D9* d3d_ = nullptr;
+  gl_test::Device made_;
   IDirect3DDevice9* device_ = nullptr;
-  D3DPRESENT_PARAMETERS params_{};
+  D3DPRESENT_PARAMETERS params_{};  // the back buffer's size
 };
 
 TEST_P(GlRasterTest, ScreenQuadEdgesOnPixelCentresKeepTopAndLeft) {
