@@ -229,14 +229,14 @@ void NetMatchScene::DrawFrame(const Picture& picture, uint32_t now) {
   scenedraw::DrawArena(game, arena, arenaOpaque);
   float farTurn[16];
   RotationY(pi, farTurn);
-  const aruVector3& far = picture.opponentPaddle;
-  scenedraw::DrawMeshAt(game, opponentMesh, farTurn, far.x, far.y, far.z);
+  const aruVector3& farPaddle = picture.opponentPaddle;
+  scenedraw::DrawMeshAt(game, opponentMesh, farTurn, farPaddle.x, farPaddle.y, farPaddle.z);
   game->SetCullMode(D3DCULL_NONE);
   DrawSplats(now, wallSplats, 2, true);
   game->SetCullMode(D3DCULL_CCW);
   DrawSpinningBall(game, ballMesh, picture.ball);
-  const aruVector3& near = picture.playerPaddle;
-  scenedraw::DrawMeshAt(game, ownMesh, nullptr, near.x, near.y, near.z);
+  const aruVector3& nearPaddle = picture.playerPaddle;
+  scenedraw::DrawMeshAt(game, ownMesh, nullptr, nearPaddle.x, nearPaddle.y, nearPaddle.z);
   aruMatrix identity;
   identity.Identity();
   game->SetWorldTransform(identity);
