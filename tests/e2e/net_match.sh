@@ -131,7 +131,7 @@ use host
 click_until 3 640 580 || fail "host: Create Game on the network page did not open the host set-up"
 sleep 1.5
 shot scene6
-type_into 420 418 pw42 27 56 20 6
+type_into 420 392 pw42 27 58 22 7
 click_until 4 1080 50 || fail "host: Create Game did not open the host's match scene"
 wait_seen "Listening on port $port." 10 || fail "host: not listening on port $port"
 seen "Game is password protected." || fail "host: no password line"
@@ -142,8 +142,8 @@ shot scene8_waiting
 use join
 click_until 3 640 450 || fail "join: Connect on the network page did not open the join set-up"
 sleep 1.5
-type_into 450 545 127.0.0.1 27 44 30 6
-type_into 420 418 pw42 27 56 20 6
+type_into 450 521 127.0.0.1 27 46 30 6
+type_into 420 392 pw42 27 58 22 7
 shot scene7
 click_until 4 1100 50 || fail "join: Connect did not open the joining side's match scene"
 wait_seen "Connected successfully. Identifying..." 10 || fail "join: no connect line"
@@ -159,7 +159,7 @@ shot scene9_connected
 for s in host:join join:host; do
   from=${s%%:*} to=${s##*:}
   use $from
-  type_into 200 58 "hello from $from" 0 92 40 6
+  type_into 200 31 "hello from $from" 0 94 40 6
   shot chat_$from
   # A slow software-drawn frame can take a fifth of a second: Enter is held past one.
   hold_key Return 0.6
@@ -169,8 +169,8 @@ done
 
 # The host: max score 3, Let's Go; the attract mode serves and plays both near paddles.
 use host
-cursor_to 340 552; click; clear_box 3
-type_into 340 552 3 24 45 8 6
+cursor_to 340 521; click; clear_box 3
+type_into 340 521 3 24 46 8 6
 started=no
 for _ in 1 2 3; do
   use host; cursor_to 1140 90; click
@@ -215,17 +215,17 @@ shot scene8_waiting_again
 # A wrong password: the refusal line and back to the join screen.
 use join
 sleep 1.5
-cursor_to 420 418; click; clear_box
-type_into 420 418 wrong 27 56 20 6
+cursor_to 420 392; click; clear_box
+type_into 420 392 wrong 27 58 22 7
 click_until 6 1100 50 || fail "join: Connect did not open the match scene again"
 wait_seen "Connect Failed: Incorrect Password." 10 || fail "join: no wrong-password line"
 wait_scenes 7 10 || fail "join: not back on the join screen after the refusal"
 
 # Nobody listening on the port: the no-connection line within 10 seconds.
 sleep 1.5
-cursor_to 400 480; click; clear_box 6
-type_into 400 480 $(( port + 1 )) 27 51 10 6
-cursor_to 420 418; click; clear_box
+cursor_to 400 456; click; clear_box 6
+type_into 400 456 $(( port + 1 )) 27 53 10 6
+cursor_to 420 392; click; clear_box
 click_until 8 1100 50 || fail "join: Connect did not open the match scene the third time"
 start=$(date +%s)
 wait_seen "Connect Failed: No communication link was established." 10 ||
