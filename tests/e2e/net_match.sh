@@ -202,6 +202,18 @@ for pair in "scene8_standings" "scene9_standings"; do
   [ "$text" -gt 300 ] || fail "$pair shows no standings"
 done
 grep -h "bench:" "$work/host/out.txt" "$work/join/out.txt" | grep -v "return at\|moving back at"
+# The delay from each host return to the joining side's first frame showing the ball going back
+# (both stamps are the machine's monotonic clock), paired within half a second.
+returns=$(grep -o 'host return at [0-9.]*' "$work/host/out.txt" | awk '{print $4}')
+seen_back=$(grep -o 'moving back at [0-9.]*' "$work/join/out.txt" | awk '{print $4}')
+delays=$(for r in $returns; do
+  for b in $seen_back; do awk -v r=$r -v b=$b 'BEGIN { if (b >= r && b - r < 500) print b - r }'; done |
+    sort -n | head -1
+done | sort -n)
+count=$(echo "$delays" | grep -c .)
+[ "$count" -gt 0 ] && echo "return-to-screen delay: median $(echo "$delays" |
+  awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }') ms over $count returns" ||
+  echo "return-to-screen delay: no host return in this match"
 
 # The joining side leaves with Escape; the host is back to waiting.
 use join
@@ -224,7 +236,7 @@ wait_scenes 7 10 || fail "join: not back on the join screen after the refusal"
 # Nobody listening on the port: the no-connection line within 10 seconds.
 sleep 1.5
 cursor_to 400 456; click; clear_box 6
-type_into 400 456 $(( port + 1 )) 27 53 10 6
+type_into 400 456 $(( port + 1 )) 25 49 16 11
 cursor_to 420 392; click; clear_box
 click_until 8 1100 50 || fail "join: Connect did not open the match scene the third time"
 start=$(date +%s)
