@@ -25,6 +25,8 @@ RallixGame::RallixGame() {
 }
 
 RallixGame::~RallixGame() {
+  // The scenes use the game's fields (sessions, sounds) in their Destroy.
+  ReleaseScenes();
   if (GetConfig() != nullptr) WriteSettings(*GetConfig(), *this, *this, catalog);
 }
 

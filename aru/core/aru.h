@@ -69,6 +69,9 @@ class ARU : public aruLog,
   virtual HRESULT GameInitialize() = 0;
 
   // Scenes (scene_flow.cpp).
+  // Destroys and deletes the present and the next scene; a derived game calls it from its own
+  // destructor, so scenes are destroyed while the game's fields still exist.
+  void ReleaseScenes();
   void ChangeScene(aruScene* next);
   bool ApplySceneChange();
   HRESULT RenderScene();
@@ -186,7 +189,6 @@ class ARU : public aruLog,
  private:
   HRESULT InitializeServices(const aruInitParams& params);
   HRESULT InitializeGame();
-  void ReleaseScenes();
   bool AbandonPresentScene();
   void ReleaseDevice();
 

@@ -64,14 +64,35 @@ aruConsole::aruConsole() = default;
 
 aruConsole::~aruConsole() { Release(); }
 
+bool aruConsole::EchoEnabled() {
+  static const bool echo = [] {
+    const char* value = std::getenv("ARU_CONSOLE_ECHO");
+    return value != nullptr && std::strcmp(value, "1") == 0;
+  }();
+  return echo;
+}
+
 void aruConsole::AddLine(const char* text, D3DCOLOR colour, uint32_t time) {
   if (text == nullptr || *text == '\0') return;
   if (scrollbackSize == 0) return;
-  while (lines.size() >= scrollbackSize) lines.pop_front();
-  Line& line = lines.emplace_back();
+  Line line;
   line.colour = colour;
   CopyText(line.text, text);
   line.time = time;
+  {
+    LineLock guard(linesFlag);
+    while (lines.size() >= scrollbackSize) lines.pop_front();
+    lines.push_back(line);
+  }
+  if (EchoEnabled()) {
+    std::printf("%s\n", line.text);
+    std::fflush(stdout);
+  }
+}
+
+std::vector<aruConsole::Line> aruConsole::CopyLines() const {
+  LineLock guard(linesFlag);
+  return std::vector<Line>(lines.begin(), lines.end());
 }
 
 void aruConsole::Print(const char* text, D3DCOLOR colour) { AddLine(text, colour, GetTickCount()); }
@@ -287,7 +308,11 @@ int32_t aruConsole::VisibleLineCount() {
 }
 
 void aruConsole::UpdateMaxScroll() {
-  const int32_t count = static_cast<int32_t>(lines.size());
+  int32_t count = 0;
+  {
+    LineLock guard(linesFlag);
+    count = static_cast<int32_t>(lines.size());
+  }
   const int32_t visible = VisibleLineCount();
   maxScroll = count > visible ? count - visible : 0;
   if (scroll > maxScroll) scroll = maxScroll;
@@ -300,7 +325,11 @@ bool aruConsole::IsRecent(const Line& line, uint32_t now) {
 void aruConsole::Release() {
   panel.reset();
   font.reset();
-  std::deque<Line>().swap(lines);
+  {
+    LineLock guard(linesFlag);
+    std::deque<Line>().swap(lines);
+  }
+  std::vector<Line>().swap(shownLines);
   std::string().swap(input);
   caret = 0;
   std::vector<Command>().swap(commands);

@@ -5,6 +5,7 @@
 
 #include <d3d9.h>
 
+#include <atomic>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -85,7 +86,12 @@ class aruConsole {
   uint32_t GetActivatorKey() const { return activatorKey; }
   float GetTransparency() const { return transparency; }
   int32_t GetBackground() const { return backgroundTexture; }
+  // The live list, for tests and the main thread while no other thread prints.
   const std::deque<Line>& GetLines() const { return lines; }
+  // A copy taken under the line lock, safe while other threads print.
+  std::vector<Line> CopyLines() const;
+  // ARU_CONSOLE_ECHO=1 in the environment: every printed line also goes to standard output.
+  static bool EchoEnabled();
   const std::string& GetInput() const { return input; }
   int32_t GetCaret() const { return caret; }
   int32_t GetScroll() const { return scroll; }
@@ -107,7 +113,28 @@ class aruConsole {
   void DrawRecent();
   void BuildPanel();
 
+  // Guards `lines` only: the network threads print while the main thread draws. Held just
+  // long enough to add a line or copy lines out; nothing is called while it is held.
+  class LineLock {
+   public:
+    explicit LineLock(std::atomic_flag& flag) : held(flag) {
+      while (held.test_and_set(std::memory_order_acquire)) {
+      }
+    }
+    ~LineLock() { held.clear(std::memory_order_release); }
+    LineLock(const LineLock&) = delete;
+    LineLock& operator=(const LineLock&) = delete;
+
+   private:
+    std::atomic_flag& held;
+  };
+  // Copies the lines the panel or the overlay shows into `shownLines` under the lock.
+  void CopyShownLines(bool recentOnly);
+
   ARU* consoleEngine = nullptr;
+  mutable std::atomic_flag linesFlag = ATOMIC_FLAG_INIT;
+  // Reserved to the scroll-back size, so a frame's copy allocates nothing.
+  std::vector<Line> shownLines;
   std::unique_ptr<aruFont> font;
   std::deque<Line> lines;
   std::vector<Command> commands;

@@ -26,7 +26,11 @@ HRESULT aruConsole::Initialize(ARU* engine, D3DCOLOR newInputColour, uint32_t ne
   scrollbackSize = newScrollbackSize;
   activatorKey = newActivatorKey;
   transparency = newTransparency;
-  while (lines.size() > scrollbackSize) lines.pop_front();
+  {
+    LineLock guard(linesFlag);
+    while (lines.size() > scrollbackSize) lines.pop_front();
+  }
+  shownLines.reserve(scrollbackSize);
   if (engine == nullptr) return E_FAIL;
   font = std::make_unique<aruFont>(engine);
   font->Create("Verdana", static_cast<uint32_t>(kFontHeight), false, false, false);
@@ -82,12 +86,9 @@ void aruConsole::DrawPanel() {
   RECT unused{};
   const float lineHeight = font->LineHeight(1.5f);
   UpdateMaxScroll();
-  const int32_t visible = VisibleLineCount();
-  const int32_t count = static_cast<int32_t>(lines.size());
+  CopyShownLines(false);
   float y = kTopLineY;
-  for (int32_t i = FirstShownLine(), shown = 0; i < count && shown < visible; ++i, ++shown) {
-    if (i < 0) continue;
-    const Line& line = lines[static_cast<size_t>(i)];
+  for (const Line& line : shownLines) {
     font->DrawText(&unused, kLineX, y, line.colour, line.text);
     y -= lineHeight;
   }
@@ -111,11 +112,26 @@ void aruConsole::DrawPanel() {
 void aruConsole::DrawRecent() {
   RECT unused{};
   const float lineHeight = font->LineHeight(1.5f);
-  const uint32_t now = GetTickCount();
+  CopyShownLines(true);
   float y = kTopLineY;
-  for (const Line& line : lines) {
-    if (!IsRecent(line, now)) continue;
+  for (const Line& line : shownLines) {
     font->DrawText(&unused, kLineX, y, line.colour, line.text);
     y -= lineHeight;
+  }
+}
+
+void aruConsole::CopyShownLines(bool recentOnly) {
+  shownLines.clear();
+  const uint32_t now = GetTickCount();
+  const int32_t visible = VisibleLineCount();
+  LineLock guard(linesFlag);
+  const int32_t count = static_cast<int32_t>(lines.size());
+  const int32_t first = recentOnly ? 0 : std::max(FirstShownLine(), 0);
+  for (int32_t i = first; i < count; ++i) {
+    const Line& line = lines[static_cast<size_t>(i)];
+    if (recentOnly && !IsRecent(line, now)) continue;
+    if (!recentOnly && static_cast<int32_t>(shownLines.size()) >= visible) break;
+    if (shownLines.size() == shownLines.capacity()) break;  // never grow while holding the lock
+    shownLines.push_back(line);
   }
 }

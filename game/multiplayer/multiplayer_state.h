@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "core/mutex.h"
 #include "vector.h"
@@ -53,6 +54,8 @@ struct MultiplayerState {
   uint8_t matchRunning = 0;
   int32_t playerWins = 0;
   int32_t opponentWins = 0;
+  int32_t speedSetting = 1;
+  std::string password;      // typed on a set-up screen; never saved  // the host's checked speed option at the start of a match
   float ping = 0.0f;  // the session's round trip in milliseconds, read every frame
   aruVector3 opponentStep;
   PaddleThrottle paddleThrottle;

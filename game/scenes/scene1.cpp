@@ -9,6 +9,7 @@
 #include "rallix_game.h"
 #include "scenes/scene0.h"
 #include "scenes/scene5.h"
+#include "scenes/scene6.h"
 #include "services/fader.h"
 #include "services/gui.h"
 
@@ -17,7 +18,6 @@ namespace {
 constexpr uint32_t kEscape = 1;
 constexpr D3DCOLOR kWhite = 0xFFFFFFFF;
 constexpr D3DCOLOR kValueColour = 0xFFFFFFC8;
-constexpr D3DCOLOR kFailure = 0xFFFF0000;
 // Half a step of the game sensitivity: its sums carry float error, the cycle must not skip.
 constexpr float kGameStepTolerance = 0.0005f;
 
@@ -45,12 +45,8 @@ void ChooseMedium() { Choose(2); }
 void ChooseHard() { Choose(3); }
 void ChooseImpossible() { Choose(4); }
 
-// The host and join set-up screens are not part of this build: say so instead of failing.
-void NetworkUnavailable(const char* what) {
-  menus::Game().aruConsole::Printf(kFailure, "%s: network games are not available in this version yet.", what);
-}
-void CreateGame() { NetworkUnavailable("Create Game"); }
-void Connect() { NetworkUnavailable("Connect"); }
+void CreateGame() { menus::ChangeTo(new scene6(g_engine)); }
+void Connect() { menus::ChangeTo(new scene7(g_engine)); }
 
 void RefreshSensitivityLabels() {
   RallixGame& game = menus::Game();

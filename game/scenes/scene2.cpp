@@ -21,66 +21,16 @@
 #include "services/vb.h"
 
 #include "scenes/scene1.h"
+#include "scenes/scene_draw.h"
 #include "scenes/scene3.h"
 
 namespace {
 
 constexpr float kPi = std::numbers::pi_v<float>;
-constexpr const char* kTextureFolder = ".\\base\\tex\\";
-constexpr const char* kSplatTextures[scene2::splatCount] = {
-    ".\\base\\tex\\goal.tex", ".\\base\\tex\\reflect.tex", ".\\base\\tex\\part2.tex",
-    ".\\base\\tex\\part2.tex", ".\\base\\tex\\boom.tex"};
-
 // The crosshair's turn, shared by every match.
 float crosshairAngle = 0.0f;
 
 RallixGame* Game() { return static_cast<RallixGame*>(g_engine); }
-
-GoalSplat* Splat(RallixGame* game, int index) {
-  GoalSplat* splats[scene2::splatCount] = {&game->goalSplat, &game->hitSplat, &game->sideSplat,
-                                           &game->floorSplat, &game->powerSplat};
-  return splats[index];
-}
-
-void RotationY(float angle, float out[16]) {
-  const float c = std::cos(angle), s = std::sin(angle);
-  const float m[16] = {c, 0, -s, 0, 0, 1, 0, 0, s, 0, c, 0, 0, 0, 0, 1};
-  std::memcpy(out, m, sizeof m);
-}
-void RotationX(float angle, float out[16]) {
-  const float c = std::cos(angle), s = std::sin(angle);
-  const float m[16] = {1, 0, 0, 0, 0, c, s, 0, 0, -s, c, 0, 0, 0, 0, 1};
-  std::memcpy(out, m, sizeof m);
-}
-void RotationZ(float angle, float out[16]) {
-  const float c = std::cos(angle), s = std::sin(angle);
-  const float m[16] = {c, s, 0, 0, -s, c, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
-  std::memcpy(out, m, sizeof m);
-}
-
-// A square of the given side in the x-y plane, centred on the origin, facing -z, as a strip.
-void MakeSquare(float side, D3DCOLOR colour, aruNVertex out[4]) {
-  const float h = side * 0.5f;
-  out[0] = {-h, h, 0, 0, 0, -1, colour, 0, 0};
-  out[1] = {h, h, 0, 0, 0, -1, colour, 1, 0};
-  out[2] = {-h, -h, 0, 0, 0, -1, colour, 0, 1};
-  out[3] = {h, -h, 0, 0, 0, -1, colour, 1, 1};
-}
-
-void ScaleMesh(aruCMesh* mesh) {
-  const float half[16] = {0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 1};
-  mesh->Transform(half);
-}
-
-// Replaces every subset texture of the mesh by the skin.
-void Reskin(RallixGame* game, aruCMesh* mesh, int32_t skin, bool releaseOwn) {
-  int32_t* textures = mesh->GetTextures();
-  if (textures == nullptr) return;
-  for (uint32_t i = 0; i < mesh->GetSubsetCount(); ++i) {
-    if (releaseOwn && textures[i] >= 0 && textures[i] != skin) game->ReleaseTexture(textures[i]);
-    textures[i] = skin;
-  }
-}
 
 // The match keys.
 void ServeKey() {
@@ -103,19 +53,10 @@ void ScreenShotKey() {
 }
 void CameraKey() { CycleCameraAndPrint(*Game()); }
 
-template <typename T>
-void DeleteAndClear(T*& object) {
-  delete object;
-  object = nullptr;
-}
-
-// Image formats without an alpha channel: a texture in one of them is opaque.
-bool IsOpaqueFormat(D3DFORMAT format) {
-  return format == D3DFMT_R8G8B8 || format == D3DFMT_X8R8G8B8 || format == D3DFMT_R5G6B5 ||
-         format == D3DFMT_X1R5G5B5;
-}
 
 }  // namespace
+
+using namespace scenedraw;
 
 scene2::scene2(ARU* engine) : aruScene(engine), game(static_cast<RallixGame*>(engine)) {}
 
@@ -157,7 +98,7 @@ HRESULT scene2::Initialize() {
   font->Create("Verdana", 26, false, false, false);
   CreateSounds();
   for (int i = 0; i < splatCount; ++i) {
-    Splat(game, i)->texture = game->LoadTexture(kSplatTextures[i]);
+    Splat(game, i)->texture = game->LoadTexture(splatTextures[i]);
     splatQuads[i] = new aruVB(game);
     splatQuads[i]->SetTexture(Splat(game, i)->texture);
   }
@@ -182,11 +123,11 @@ void scene2::LoadLevelLook() {
   const int32_t level = game->currentLevel;
 
   playerMesh = new aruCMesh(game);
-  playerMesh->LoadX(catalog.paddleModelPath.c_str(), kTextureFolder);
+  playerMesh->LoadX(catalog.paddleModelPath.c_str(), textureFolder);
   ScaleMesh(playerMesh);
   opponentMesh = new aruCMesh(game);
   catalog.ReadLevelString(level, "Paddle", value, sizeof value, "");
-  opponentMesh->LoadX(value, kTextureFolder);
+  opponentMesh->LoadX(value, textureFolder);
   ScaleMesh(opponentMesh);
   catalog.ReadLevelString(level, "Opp", value, sizeof value, "");
   game->opponentSkinTexture = game->LoadTexture(value);
@@ -208,7 +149,7 @@ void scene2::LoadLevelLook() {
   crosshairShown = level == 1 || game->showCrosshair;
   catalog.ReadLevelString(level, "map", value, sizeof value, "");
   arenaTexture = arena->SetTexture(game->LoadTexture(value));
-  arenaOpaque = arenaTexture >= 0 && IsOpaqueFormat(game->aruTexPool::GetImageInfo(arenaTexture).Format);
+  arenaOpaque = IsOpaqueTexture(game, arenaTexture);
   if (crosshairShown) crosshair->SetTexture(game->LoadTexture(".\\base\\tex\\crosshair.tex"));
   BuildArena();
   BuildCrosshair();
@@ -345,67 +286,6 @@ HRESULT scene2::InvalidateDeviceObjects() {
   return 0;
 }
 
-void scene2::SetCamera() {
-  const aruVector3& paddle = game->playerPaddle;
-  float eye[3] = {0.0f, 0.0f, -19.2f};
-  float at[3] = {0.0f, 0.0f, 0.0f};
-  if (game->cameraMode == 1 || game->cameraMode == 2) {
-    eye[0] = paddle.x;
-    eye[1] = paddle.y;
-    eye[2] = game->cameraMode == 1 ? paddle.z : paddle.z - 5.0f;
-    at[0] = paddle.x;
-    at[1] = paddle.y;
-  }
-  game->SetView(eye[0], eye[1], eye[2], at[0], at[1], at[2], 0.0f, 1.0f, 0.0f, 1.0f, 1000.0f,
-                kPi / 4.0f, 1.25f);
-  // The 2-D pass of the previous frame turned depth testing off.
-  game->Apply();
-}
-
-void scene2::DrawArena() {
-  IDirect3DDevice9* device = game->GetDevice();
-  aruMatrix world;
-  world.Identity();
-  game->SetWorldTransform(world);
-  device->SetRenderState(D3DRS_LIGHTING, FALSE);
-  device->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_MIRROR);
-  device->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_MIRROR);
-  // Seen from inside, whichever way the faces wind.
-  game->SetCullMode(D3DCULL_NONE);
-  // An arena map without alpha would blend to its own colour: drawing it unblended gives the
-  // same pixels and saves reading the whole screen back (the dearest part of a software frame).
-  DWORD blending = FALSE;
-  device->GetRenderState(D3DRS_ALPHABLENDENABLE, &blending);
-  if (arenaOpaque) device->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
-  for (int face = 0; face < arenaFaceCount; ++face) arena->Draw(4 * face, 2);
-  if (arenaOpaque) device->SetRenderState(D3DRS_ALPHABLENDENABLE, blending);
-  game->SetCullMode(D3DCULL_CCW);
-  device->SetSamplerState(0, D3DSAMP_ADDRESSU, D3DTADDRESS_WRAP);
-  device->SetSamplerState(0, D3DSAMP_ADDRESSV, D3DTADDRESS_WRAP);
-}
-
-void scene2::DrawMeshAt(aruCMesh* mesh, const float rotation[16], float x, float y, float z) {
-  aruMatrix world;
-  world.Identity();
-  if (rotation != nullptr) world.Multiply(rotation);
-  world.Translate(x, y, z);
-  game->SetWorldTransform(world);
-  mesh->Draw();
-}
-
-void scene2::DrawBall() {
-  float spin[16], tilt[16];
-  RotationY(game->ball.spinAngle, spin);
-  RotationZ(kPi / 4.0f, tilt);
-  aruMatrix rotation;
-  rotation.Identity();
-  rotation.Multiply(spin);
-  rotation.Multiply(tilt);
-  const aruVector3& at = game->ball.position;
-  DrawMeshAt(ballMesh, rotation.m, at.x, at.y, at.z);
-  game->ball.Spin();
-}
-
 void scene2::DrawCrosshair(float dt) {
   const aruVector3& velocity = game->ball.velocity;
   if (!game->towardOpponent && !velocity.IsZero() && !game->playerTarget.IsZero()) {
@@ -477,16 +357,16 @@ HRESULT scene2::Render() {
     }
     game->MoveComputerPaddle(frame);
   }
-  SetCamera();
-  DrawArena();
+  SetMatchCamera(game);
+  scenedraw::DrawArena(game, arena, arenaOpaque);
   float farTurn[16];
   RotationY(kPi, farTurn);
-  DrawMeshAt(opponentMesh, farTurn, game->opponentPaddle.x, game->opponentPaddle.y,
+  scenedraw::DrawMeshAt(game, opponentMesh, farTurn, game->opponentPaddle.x, game->opponentPaddle.y,
              game->opponentPaddle.z);
   if (active) game->StepBall(frame);
-  DrawBall();
+  DrawSpinningBall(game, ballMesh, game->ball.position);
   if (crosshairShown) DrawCrosshair(frame.dt);
-  DrawMeshAt(playerMesh, nullptr, game->playerPaddle.x, game->playerPaddle.y,
+  scenedraw::DrawMeshAt(game, playerMesh, nullptr, game->playerPaddle.x, game->playerPaddle.y,
              game->playerPaddle.z);
   aruMatrix identity;
   identity.Identity();

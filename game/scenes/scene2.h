@@ -42,10 +42,6 @@ class scene2 : public aruScene {
   void BuildCrosshair();
   void BuildSplatQuads();
   void RestoreMeshes();
-  void SetCamera();
-  void DrawArena();
-  void DrawMeshAt(aruCMesh* mesh, const float rotation[16], float x, float y, float z);
-  void DrawBall();
   void DrawCrosshair(float dt);
   void DrawSplats(uint32_t now);
   void DrawHUD();
