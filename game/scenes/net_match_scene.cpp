@@ -107,8 +107,6 @@ void NetMatchScene::InitializeMatchState() {
   game->powerShots = 0;
   game->aiTarget = aruVector3();
   game->playerTarget = aruVector3();
-  // Only the attract mode's near paddle reads it here (no computer opponent in a network match).
-  game->aiSpeed = game->ComputerSpeed(game->difficulty);
 }
 
 void NetMatchScene::LoadMeshes() {
