@@ -33,6 +33,7 @@ std::string UsageText() {
          "  ARU_DEMO_SHOTS=FOLDER      save pictures of the menu, each match and its results there\n"
          "  ARU_MESSAGEBOX=yes|no|ok   answer the game's message boxes without showing them\n"
          "  ARU_DEBUG=1                print the platform's debug notes on standard error\n"
+         "  ARU_CONSOLE_ECHO=1         also write every console line to standard output\n"
          "  SDL_VIDEODRIVER=offscreen  draw off screen without an X server\n"
          "  ALSOFT_DRIVERS=null        play sound silently\n"
          "  XDG_DATA_HOME              an installed game keeps its settings, log and progress in\n"
