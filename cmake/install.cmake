@@ -33,7 +33,7 @@ install(FILES tools/desktop/org.quillmark.rallix.desktop DESTINATION ${CMAKE_INS
 install(FILES tools/desktop/org.quillmark.rallix.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 
 # `cpack -G DEB`: a Debian package of the installed layout under /usr. The libraries the
-# programs link come from dpkg-shlibdeps (runtime packages, never -dev ones); Mesa's drivers and
+# programs link come from dpkg-shlibdeps (runtime packages, never -dev ones); OpenGL and Mesa's drivers and
 # the font are loaded at run time, so they are named here.
 set(CPACK_PACKAGE_NAME ${RALLIX_PACKAGE})
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
@@ -44,5 +44,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1-mesa-dri, fonts-dejavu-core")
+# The package carries the programs without their debugging symbols, which are most of their size.
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libgl1, libgl1-mesa-dri, fonts-dejavu-core")
 include(CPack)

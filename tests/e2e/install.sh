@@ -97,4 +97,34 @@ mkdir -p "$work/tmp"
 grep -q "rallix-game: could not write $work/not-a-folder" "$work/err.txt" || { cat "$work/err.txt"; fail "no line on the unwritable folder"; }
 grep -q "match over:" "$work/out.txt" || fail "no match with an unwritable data folder"
 [ -e "$share/base/errlog.html" ] && fail "the fallback run wrote into the installation"
-echo "installed game: layout, two users, update and unwritable folder as expected"
+# Two copies of one user at once, one from the build folder's layout and one installed: the
+# second sees the first, says so and keeps no log. Another user (another uid, no shared runtime
+# folder) is not seen as a second copy.
+message="Quillmark Rallix is already running; this copy writes no log"
+mkdir -p "$work/dan/runtime" "$work/build-copy" && chmod 700 "$work/dan/runtime"
+cp -r "$run_dir/rallix-game" "$run_dir/base" "$work/build-copy/"  # the build folder's layout, not its files
+rm -f "$work/build-copy/base/errlog.html"
+(cd "$work/build-copy" && HOME="$work/dan" XDG_RUNTIME_DIR="$work/dan/runtime" ARU_VIDEO=null exec ./rallix-game) \
+  > "$work/first.txt" 2>&1 &
+first=$!
+for _ in $(seq 1 300); do grep -qF "Let's Go!" "$work/build-copy/base/errlog.html" 2>/dev/null && break; sleep 0.1; done
+(cd / && HOME="$work/dan" XDG_DATA_HOME= XDG_RUNTIME_DIR="$work/dan/runtime" ARU_VIDEO=null \
+  exec "$prefix/bin/rallix-game") > "$work/out.txt" 2>&1 &
+second=$!
+for _ in $(seq 1 300); do grep -qF "$message" "$work/out.txt" && break; sleep 0.1; done
+sleep 1
+kill -TERM $second
+wait $second
+grep -qF "$message" "$work/out.txt" || { kill -TERM $first; fail "the installed copy did not see the build folder's copy"; }
+[ -e "$work/dan/.local/share/quillmark-rallix/base/errlog.html" ] && { kill -TERM $first; fail "the second copy wrote a log"; }
+if [ "$(id -u)" -eq 0 ] && command -v setpriv > /dev/null; then
+  chmod 755 "$work"
+  mkdir -p "$work/eve" && chown nobody "$work/eve"
+  (cd / && env -u XDG_RUNTIME_DIR HOME="$work/eve" XDG_DATA_HOME= ARU_VIDEO=null timeout 20 \
+    setpriv --reuid=nobody --regid=nogroup --clear-groups "$prefix/bin/rallix-game") > "$work/out.txt" 2>&1
+  grep -qF "$message" "$work/out.txt" && { kill -TERM $first; fail "another user's copy counted as a second copy"; }
+  grep -qF "Let's Go!" "$work/eve/.local/share/quillmark-rallix/base/errlog.html" 2>/dev/null \
+    || { kill -TERM $first; cat "$work/out.txt"; fail "another user's copy did not start"; }
+fi
+kill -TERM $first; wait $first || fail "the build folder's copy ended with status $?"
+echo "installed game: layout, two users, update, unwritable folder and two copies at once as expected"
