@@ -2,6 +2,8 @@
 #include "d3d9/gl_device.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <utility>
 
 #include "d3d9/gl_texture.h"
@@ -40,6 +42,41 @@ GLsizei SampleCount(const D3DPRESENT_PARAMETERS& parameters) {
   return static_cast<GLsizei>(parameters.MultiSampleType);
 }
 
+struct DepthStencilBits {
+  GLint depth = 0;
+  GLint stencil = 0;
+};
+
+DepthStencilBits BitsOf(const D3DPRESENT_PARAMETERS& parameters) {
+  if (!parameters.EnableAutoDepthStencil) return {};
+  switch (parameters.AutoDepthStencilFormat) {
+    case D3DFMT_D16: return {16, 0};
+    case D3DFMT_D24X8: return {24, 0};
+    case D3DFMT_D32: return {32, 0};
+    default: return {24, 8};
+  }
+}
+
+GLint Bits(GLenum name) {
+  GLint bits = 0;
+  glGetIntegerv(name, &bits);
+  return bits;
+}
+
+// True when the window's default framebuffer, bound for drawing, holds the colour, depth and
+// stencil the back buffer asks for. Its depth may be finer than asked (a 16-bit request meets
+// 24 or 32 bits on most drivers); it is never coarser, so no surface loses a depth test it won.
+bool DefaultFramebufferFits(const D3DPRESENT_PARAMETERS& parameters) {
+  GLboolean doubleBuffered = GL_FALSE;
+  glGetBooleanv(GL_DOUBLEBUFFER, &doubleBuffered);
+  if (!doubleBuffered) return false;
+  if (Bits(GL_RED_BITS) != 8 || Bits(GL_GREEN_BITS) != 8 || Bits(GL_BLUE_BITS) != 8) return false;
+  bool alpha = parameters.BackBufferFormat == D3DFMT_A8R8G8B8;
+  if (alpha && Bits(GL_ALPHA_BITS) < 8) return false;
+  DepthStencilBits wanted = BitsOf(parameters);
+  return Bits(GL_DEPTH_BITS) >= wanted.depth && Bits(GL_STENCIL_BITS) >= wanted.stencil;
+}
+
 }  // namespace
 
 HRESULT GlDevice::Create(Direct3DBase* direct3D, UINT adapter, HWND focusWindow, DWORD behaviorFlags,
@@ -70,11 +107,11 @@ HRESULT GlDevice::Create(Direct3DBase* direct3D, UINT adapter, HWND focusWindow,
   glGetIntegerv(GL_MAX_TEXTURE_UNITS, &units);
   auto* created = new GlDevice(direct3D, adapter, focusWindow, behaviorFlags, parameters, window, context,
                                static_cast<UINT>(units));
-  if (!created->CreateFramebuffers(parameters)) {
+  created->ApplyWindowMode(parameters);
+  if (!created->ChooseBackBuffer(parameters, true)) {
     created->Release();
     return D3DERR_OUTOFVIDEOMEMORY;
   }
-  created->ApplyWindowMode(parameters);
   *device = created;
   return D3D_OK;
 }
@@ -86,6 +123,8 @@ GlDevice::GlDevice(Direct3DBase* direct3D, UINT adapter, HWND focusWindow, DWORD
       context_(context),
       deviceWindow_(parameters.hDeviceWindow ? parameters.hDeviceWindow : focusWindow),
       state_(units) {
+  const char* offscreen = std::getenv("ARU_GL_OFFSCREEN");
+  windowAllowed_ = !(offscreen && std::strcmp(offscreen, "1") == 0);
   if (epoxy_gl_version() >= 32) glProvokingVertex(GL_FIRST_VERTEX_CONVENTION);  // flat shading as Direct3D
   glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
 }
@@ -103,6 +142,83 @@ std::unique_ptr<TextureBacking> GlDevice::CreateTextureBacking(Texture& texture)
 
 // ---------------------------------------------------------------------------------------------
 // Framebuffers
+
+// Drawing into the window saves copying every pixel at each Present. That needs the window's
+// framebuffer to hold the back buffer's size and formats, no multisampling, and a swap effect
+// that does not promise the back buffer's contents after Present. GetFrontBufferData is served
+// from the window's back buffer, which holds the presented picture until the next frame is drawn
+// where the swap keeps it; a device asked for the front buffer once keeps its own copy thereafter.
+bool GlDevice::WindowMatches(const D3DPRESENT_PARAMETERS& parameters) {
+  if (!windowAllowed_ || frontReadsSeen_ || swapKeepsBackBuffer_ == 0 || SampleCount(parameters) != 0 ||
+      parameters.SwapEffect == D3DSWAPEFFECT_COPY) {
+    return false;
+  }
+  int width = 0, height = 0;
+  SDL_GL_GetDrawableSize(window_, &width, &height);
+  windowWidth_ = width;
+  windowHeight_ = height;
+  if (static_cast<UINT>(width) != parameters.BackBufferWidth || static_cast<UINT>(height) != parameters.BackBufferHeight) {
+    return false;
+  }
+  backBufferBound_ = false;
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  return DefaultFramebufferFits(parameters);
+}
+
+void GlDevice::ClearWindow(GLfloat red, GLfloat green, GLfloat blue) {
+  glBindFramebuffer(GL_FRAMEBUFFER, 0);
+  backBufferBound_ = false;
+  state_.PrepareClear(0, 0, windowWidth_, windowHeight_);
+  glClearColor(red, green, blue, 1.0f);
+  glClear(GL_COLOR_BUFFER_BIT);
+}
+
+// Whether the window's back buffer still holds a picture after it was swapped to the screen:
+// GL leaves that to the driver. Tried once per device on a near-black picture.
+bool GlDevice::SwapKeepsBackBuffer() {
+  if (swapKeepsBackBuffer_ < 0) {
+    constexpr GLubyte kMark[3] = {1, 2, 3};
+    ClearWindow(kMark[0] / 255.0f, kMark[1] / 255.0f, kMark[2] / 255.0f);
+    SDL_GL_SwapWindow(window_);
+    GLubyte pixel[4] = {};
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, pixel);
+    swapKeepsBackBuffer_ = pixel[0] == kMark[0] && pixel[1] == kMark[1] && pixel[2] == kMark[2] ? 1 : 0;
+  }
+  return swapKeepsBackBuffer_ == 1;
+}
+
+bool GlDevice::ChooseBackBuffer(const D3DPRESENT_PARAMETERS& parameters, bool fresh) {
+  bool wasDirect = direct_;
+  DestroyFramebuffers();
+  direct_ = WindowMatches(parameters) && SwapKeepsBackBuffer();
+  if (!direct_) {
+    if (!CreateFramebuffers(parameters)) return false;
+    // Turning away from the window at a Present: the picture it showed becomes the front copy.
+    if (wasDirect && !fresh && WindowMatchesSize(parameters)) {
+      Blit(0, front_.framebuffer, windowWidth_, windowHeight_, GL_NEAREST);
+    }
+    return true;
+  }
+  samples_ = 0;
+  flipping_ = false;
+  // A new device's pictures start black, as a new Direct3D device's do; a device that turns to
+  // the window at a Present keeps what that Present showed, in the window's back buffer.
+  if (fresh) {
+    ClearWindow(0.0f, 0.0f, 0.0f);
+    SDL_GL_SwapWindow(window_);
+  }
+  drawnSincePresent_ = false;
+  return true;
+}
+
+bool GlDevice::WindowMatchesSize(const D3DPRESENT_PARAMETERS& parameters) {
+  int width = 0, height = 0;
+  SDL_GL_GetDrawableSize(window_, &width, &height);
+  return static_cast<UINT>(width) == parameters.BackBufferWidth && static_cast<UINT>(height) == parameters.BackBufferHeight;
+}
 
 bool GlDevice::CreateFramebuffers(const D3DPRESENT_PARAMETERS& parameters) {
   backBufferBound_ = false;
@@ -172,8 +288,8 @@ void GlDevice::ApplyWindowMode(const D3DPRESENT_PARAMETERS& parameters) {
 HRESULT GlDevice::BackendReset(const D3DPRESENT_PARAMETERS& parameters) {
   DestroyFramebuffers();
   state_.Invalidate();
-  if (!CreateFramebuffers(parameters)) return D3DERR_OUTOFVIDEOMEMORY;
   ApplyWindowMode(parameters);
+  if (!ChooseBackBuffer(parameters, true)) return D3DERR_OUTOFVIDEOMEMORY;
   return D3D_OK;
 }
 
@@ -186,12 +302,13 @@ bool GlDevice::WindowHidesDevice() {
 
 void GlDevice::BindBackBuffer() {
   if (backBufferBound_) return;
-  glBindFramebuffer(GL_FRAMEBUFFER, back_.framebuffer);
+  glBindFramebuffer(GL_FRAMEBUFFER, direct_ ? 0 : back_.framebuffer);
   backBufferBound_ = true;
 }
 
 void GlDevice::BackendClear(const D3DRECT& rect, DWORD flags, D3DCOLOR color, float z) {
   BindBackBuffer();
+  drawnSincePresent_ = true;
   GLint height = static_cast<GLint>(presentParameters().BackBufferHeight);
   state_.PrepareClear(rect.x1, height - rect.y2, rect.x2 - rect.x1, rect.y2 - rect.y1);
   GLbitfield mask = 0;
@@ -210,6 +327,7 @@ void GlDevice::BackendClear(const D3DRECT& rect, DWORD flags, D3DCOLOR color, fl
 
 void GlDevice::BackendDraw(const DrawCall& call) {
   BindBackBuffer();
+  drawnSincePresent_ = true;
   state_.ApplyForDraw(*this, call.layout);
   state_.BindVertices(*this, call.layout, call.vertices, call.stride);
   GLsizei count = static_cast<GLsizei>(call.elementCount);
@@ -235,6 +353,20 @@ void GlDevice::Blit(GLuint from, GLuint to, GLint toWidth, GLint toHeight, GLenu
 }
 
 HRESULT GlDevice::BackendPresent() {
+  if (direct_) {
+    SDL_GL_SwapWindow(window_);
+    drawnSincePresent_ = false;
+  } else {
+    PresentOffscreen();
+  }
+  // A window resized, moved or made full screen since decides where the next frame is drawn.
+  if (WindowMatches(presentParameters()) != direct_ && !ChooseBackBuffer(presentParameters(), false)) {
+    return D3DERR_OUTOFVIDEOMEMORY;
+  }
+  return D3D_OK;
+}
+
+void GlDevice::PresentOffscreen() {
   GLint width = static_cast<GLint>(presentParameters().BackBufferWidth);
   GLint height = static_cast<GLint>(presentParameters().BackBufferHeight);
   if (flipping_) {
@@ -252,14 +384,14 @@ HRESULT GlDevice::BackendPresent() {
                                                                                                         : GL_LINEAR);
     SDL_GL_SwapWindow(window_);
   }
-  return D3D_OK;
 }
 
-void GlDevice::ReadFramebuffer(GLuint framebuffer, BYTE* pixels, UINT pitch) {
+void GlDevice::ReadFramebuffer(GLuint framebuffer, GLenum buffer, BYTE* pixels, UINT pitch) {
   GLint width = static_cast<GLint>(presentParameters().BackBufferWidth);
   GLint height = static_cast<GLint>(presentParameters().BackBufferHeight);
   backBufferBound_ = false;
   glBindFramebuffer(GL_READ_FRAMEBUFFER, framebuffer);
+  glReadBuffer(buffer);
   glPixelStorei(GL_PACK_ALIGNMENT, 1);
   // GL's rows run bottom-up; surfaces hold the top row first.
   for (GLint y = 0; y < height; ++y) {
@@ -270,16 +402,31 @@ void GlDevice::ReadFramebuffer(GLuint framebuffer, BYTE* pixels, UINT pitch) {
 }
 
 void GlDevice::ReadBackBuffer(BYTE* pixels, UINT pitch) {
+  if (direct_) {
+    ReadFramebuffer(0, GL_BACK, pixels, pitch);
+    return;
+  }
   if (samples_ == 0) {
-    ReadFramebuffer(back_.framebuffer, pixels, pitch);
+    ReadFramebuffer(back_.framebuffer, GL_COLOR_ATTACHMENT0, pixels, pitch);
     return;
   }
   GLint width = static_cast<GLint>(presentParameters().BackBufferWidth);
   GLint height = static_cast<GLint>(presentParameters().BackBufferHeight);
   Blit(back_.framebuffer, resolve_.framebuffer, width, height, GL_NEAREST);
-  ReadFramebuffer(resolve_.framebuffer, pixels, pitch);
+  ReadFramebuffer(resolve_.framebuffer, GL_COLOR_ATTACHMENT0, pixels, pitch);
 }
 
-void GlDevice::ReadFrontBuffer(BYTE* pixels, UINT pitch) { ReadFramebuffer(front_.framebuffer, pixels, pitch); }
+void GlDevice::ReadFrontBuffer(BYTE* pixels, UINT pitch) {
+  if (!direct_) {
+    ReadFramebuffer(front_.framebuffer, GL_COLOR_ATTACHMENT0, pixels, pitch);
+    return;
+  }
+  // From the next Present on, every picture is kept in front_ for reads like this one.
+  frontReadsSeen_ = true;
+  if (drawnSincePresent_) {
+    std::fprintf(stderr, "d3d9: the front buffer was read while the next frame was drawn; the copy shows that frame\n");
+  }
+  ReadFramebuffer(0, GL_BACK, pixels, pitch);
+}
 
 }  // namespace platform::d3d9

@@ -23,27 +23,55 @@ GlTexture::GlTexture(Texture& texture)
     : texture_(texture),
       dirty_(texture.levelCount(), true) {}
 
-GlTexture::~GlTexture() { Evict(); }
+GlTexture::~GlTexture() { Delete(); }
 
 void GlTexture::LevelChanged(UINT level) {
-  if (level < dirty_.size()) dirty_[level] = true;
+  // A level without a memory copy was not written since GL got it (locking brings the copy back).
+  if (level < dirty_.size() && !texture_.level(level).bits.empty()) dirty_[level] = true;
 }
 
 void GlTexture::Evict() {
+  // Only GL holds dropped levels: bring them back before the GL object goes.
+  for (UINT level = 0; level < texture_.levelCount(); ++level) Restore(level);
+  Delete();
+}
+
+void GlTexture::Delete() {
   if (name_ != 0) glDeleteTextures(1, &name_);
   name_ = 0;
   applied_ = GlSamplerParameters{};
   dirty_.assign(dirty_.size(), true);
 }
 
+bool GlTexture::CopyCanGo(const Image& image) const {
+  bool bgra = image.format == D3DFMT_A8R8G8B8 || image.format == D3DFMT_X8R8G8B8;
+  return bgra && texture_.pool() == D3DPOOL_MANAGED && !image.locked;
+}
+
+bool GlTexture::Restore(UINT level) {
+  Image& image = texture_.level(level);
+  if (!image.bits.empty()) return true;
+  if (name_ == 0 || dirty_[level] || !CopyCanGo(image)) return false;
+  // The unit's binding is GlState's to know: put it back as it was.
+  GLint previous = 0;
+  glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+  glBindTexture(GL_TEXTURE_2D, name_);
+  image.bits.resize(static_cast<size_t>(image.pitch) * image.height);
+  glPixelStorei(GL_PACK_ALIGNMENT, 1);
+  glGetTexImage(GL_TEXTURE_2D, static_cast<GLint>(level), GL_BGRA, GL_UNSIGNED_INT_8_8_8_8_REV, image.bits.data());
+  glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previous));
+  return true;
+}
+
 void GlTexture::Upload(UINT level) {
   GlPixelFormat format{};
   if (!GlFormatOf(texture_.format(), &format)) return;
-  const Image& image = texture_.level(level);
+  Image& image = texture_.level(level);
   glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
   glTexImage2D(GL_TEXTURE_2D, static_cast<GLint>(level), format.internalFormat, static_cast<GLsizei>(image.width),
                static_cast<GLsizei>(image.height), 0, format.format, format.type, image.bits.data());
   dirty_[level] = false;
+  if (CopyCanGo(image)) std::vector<BYTE>().swap(image.bits);
   if (level == 0 && (texture_.usage() & D3DUSAGE_AUTOGENMIPMAP)) glGenerateMipmap(GL_TEXTURE_2D);
 }
 

@@ -1,5 +1,7 @@
 // The OpenGL side of a Direct3D texture: a GL texture object filled from the texture's memory
 // when a level is unlocked, dropped by EvictManagedResources and re-uploaded on its next use.
+// A managed texture's memory copy of a 32-bit level is released once GL holds the level and
+// read back from GL when the level is locked or the texture evicted.
 // Sampler settings that GL keeps per texture object are cached here so they change only when
 // a stage asks for different ones.
 #pragma once
@@ -38,6 +40,7 @@ class GlTexture final : public TextureBacking {
 
   void LevelChanged(UINT level) override;
   void Evict() override;
+  bool Restore(UINT level) override;
 
   // Makes this texture the active unit's texture (skipping the bind when `bound` already names
   // it) after uploading what changed since the last use; returns its GL name.
@@ -51,6 +54,9 @@ class GlTexture final : public TextureBacking {
 
  private:
   void Upload(UINT level);
+  void Delete();
+  // Whether a level's memory copy may be released after upload: GL reads it back unchanged.
+  bool CopyCanGo(const Image& image) const;
 
   Texture& texture_;
   GLuint name_ = 0;

@@ -156,6 +156,7 @@ HRESULT Surface::GetDesc(D3DSURFACE_DESC* desc) {
 
 HRESULT Surface::LockRect(D3DLOCKED_RECT* locked, const RECT* rect, DWORD flags) {
   if (!lockable_) return D3DERR_INVALIDCALL;
+  if (owner_ && !owner_->RestoreLevel(level_)) return D3DERR_INVALIDCALL;
   return image().Lock(locked, rect, flags);
 }
 
@@ -260,6 +261,11 @@ void Texture::Evict() {
 
 void Texture::LevelUnlocked(UINT level, bool changed) {
   if (changed && backing_) backing_->LevelChanged(level);
+}
+
+bool Texture::RestoreLevel(UINT level) {
+  if (!levels_[level].bits.empty()) return true;
+  return backing_ && backing_->Restore(level);
 }
 
 // ---------------------------------------------------------------------------------------------

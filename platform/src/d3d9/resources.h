@@ -77,6 +77,8 @@ class TextureBacking {
   virtual ~TextureBacking() = default;
   virtual void LevelChanged(UINT level) = 0;
   virtual void Evict() = 0;
+  // Refills a level whose memory copy was dropped after upload; false when it cannot.
+  virtual bool Restore(UINT level) = 0;
 };
 
 class Surface final : public IDirect3DSurface9, public Resource {
@@ -140,6 +142,8 @@ class Texture final : public IDirect3DTexture9, public Resource {
   void Evict() override;
   // Called by a level surface after it was unlocked.
   void LevelUnlocked(UINT level, bool changed);
+  // Called by a level surface before it is locked: brings back a dropped memory copy.
+  bool RestoreLevel(UINT level);
 
   D3DFORMAT format() const { return format_; }
   DWORD usage() const { return usage_; }

@@ -57,6 +57,14 @@ inline std::string Create(const char* className, UINT width, UINT height, Device
   return "";
 }
 
+// Stage 0 shows its texture's texels as they are: no colour operation, point sampling.
+inline void ShowTexelsAsTheyAre(IDirect3DDevice9* device) {
+  device->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  device->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  device->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
+  device->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+}
+
 // Releases what Create made; returns the device's last reference count (0 when nothing leaked).
 inline ULONG Destroy(Device& made) {
   ULONG left = made.device ? made.device->Release() : 0;

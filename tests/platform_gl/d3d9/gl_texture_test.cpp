@@ -36,10 +36,7 @@ class GlTextureTest : public ::testing::Test {
     if (problem.rfind("skip: ", 0) == 0) GTEST_SKIP() << problem.substr(6);
     ASSERT_EQ(problem, "");
     device_ = made_.device;
-    device_->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
-    device_->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
-    device_->SetSamplerState(0, D3DSAMP_MINFILTER, D3DTEXF_POINT);
-    device_->SetSamplerState(0, D3DSAMP_MAGFILTER, D3DTEXF_POINT);
+    gl_test::ShowTexelsAsTheyAre(device_);
     MakeTexture(1);
   }
 

@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "d3d9.h"
@@ -108,14 +109,40 @@ class Probe {
     return 0;
   }
 
-  // Clears to blue, runs `draw` inside a scene with default states, presents and reads back.
+  // Clears to blue, runs `draw` inside a scene with default states, presents and reads back:
+  // the front buffer after Present, or with GL_PROBE_READ=back the back buffer before it (a
+  // device never asked for its front buffer keeps drawing into the window when it can).
   void Frame(const std::function<void(IDirect3DDevice9*)>& draw) {
     device_->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, kBlue, 1.0f, 0);
     device_->BeginScene();
     draw(device_);
     device_->EndScene();
+    if (readBack_) ReadBack();
     device_->Present(nullptr, nullptr, nullptr, nullptr);
-    ReadFront();
+    if (!readBack_) ReadFront();
+  }
+
+  void ReadBack() {
+    UINT width = params_.BackBufferWidth, height = params_.BackBufferHeight;
+    picture_.assign(static_cast<size_t>(width) * height, 0);
+    IDirect3DSurface9* backBuffer = nullptr;
+    IDirect3DSurface9* copy = nullptr;
+    D3DLOCKED_RECT locked{};
+    if (SUCCEEDED(device_->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer)) &&
+        SUCCEEDED(device_->CreateOffscreenPlainSurface(width, height, params_.BackBufferFormat, D3DPOOL_SYSTEMMEM,
+                                                       &copy, nullptr)) &&
+        SUCCEEDED(device_->GetRenderTargetData(backBuffer, copy)) &&
+        SUCCEEDED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) {
+      for (UINT y = 0; y < height; ++y) {
+        const DWORD* row = reinterpret_cast<const DWORD*>(static_cast<const BYTE*>(locked.pBits) + y * locked.Pitch);
+        for (UINT x = 0; x < width; ++x) picture_[y * width + x] = row[x] | 0xFF000000;
+      }
+      copy->UnlockRect();
+    } else {
+      Fail("reading the back buffer failed");
+    }
+    if (copy) copy->Release();
+    if (backBuffer) backBuffer->Release();
   }
 
   void ReadFront() {
@@ -193,6 +220,7 @@ class Probe {
   HWND window_ = nullptr;
   D3DPRESENT_PARAMETERS params_{};
   std::vector<DWORD> picture_;
+  bool readBack_ = std::getenv("GL_PROBE_READ") != nullptr && std::string(std::getenv("GL_PROBE_READ")) == "back";
   int failures_ = 0;
 };
 
