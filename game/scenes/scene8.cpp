@@ -57,7 +57,7 @@ void SetNotConnected(RallixGame& game) {
 // Both sides' near paddle: the mouse, or the computer in attract mode.
 void MoveOwnPaddle(RallixGame& game, const FrameInput& frame) {
   if (attractMode.enabled) {
-    MoveNearPaddleByComputer(game, frame);
+    MoveNearPaddleInNetMatch(game, frame, attractMode.netAim);
   } else {
     game.MovePlayerPaddle(frame, game.ParkPoint());
   }
