@@ -150,7 +150,8 @@ set_box() {
   fail "$side: could not type into the box at $1, $2"
 }
 # click_changes <x> <y>: clicks at (x, y) until most of the window changes, as when the main menu
-# turns to another page of the same scene; a lost click is tried again.
+# turns to another page of the same scene. A slow frame can show the change late, so it is waited
+# for before the click is given again (a second click would land on the new page).
 click_changes() {
   local region=$(area 0 0 100 100)
   for try in 1 2 3 4; do
@@ -158,9 +159,11 @@ click_changes() {
     sleep 0.4
     grab page_before
     click
-    sleep 1.5
-    grab page_after
-    [ "$(changed_pixels page_before page_after $region)" -gt 5000 ] && return 0
+    for _ in 1 2 3 4 5 6; do
+      sleep 0.8
+      grab page_after
+      [ "$(changed_pixels page_before page_after $region)" -gt 5000 ] && return 0
+    done
     echo "$side: the click at $1, $2 changed nothing (try $try)"
   done
   return 1
