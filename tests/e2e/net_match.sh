@@ -7,7 +7,8 @@
 # attract mode ("demo") plays both near paddles until the match ends; both show the standings;
 # the joining side leaves with Escape, the host is back to waiting and "lan" lists it. Then a
 # wrong password and a port where nobody listens. Console lines are read from standard output
-# (ARU_CONSOLE_ECHO=1). NET_SHOTS_DIR=<folder> keeps the screenshots. Skips (77) without Xvfb,
+# (ARU_CONSOLE_ECHO=1). NET_SHOTS_DIR=<folder> keeps the screenshots; NET_MAX_SCORE=<n> plays
+# a longer match (for more timing samples). Skips (77) without Xvfb,
 # xdotool or ImageMagick.
 set -u
 run_dir=$(cd "${1:?run directory}" && pwd) || exit 1
@@ -239,12 +240,13 @@ for s in host:join join:host; do
 done
 
 # The host: max score 3, Let's Go; the attract mode serves and plays both near paddles.
+goals=${NET_MAX_SCORE:-3}
 use host
-set_box 320 535 60 3 3
+set_box 320 535 60 3 $goals
 started=no
 for _ in 1 2 3; do
   use host; cursor_to 1140 90; click
-  use join; wait_seen "First to 3 wins!" 8 && { started=yes; break; }
+  use join; wait_seen "First to $goals wins!" 8 && { started=yes; break; }
 done
 [ $started = yes ] || fail "join: the match did not start"
 echo "$SECONDS s: the match started"
@@ -264,7 +266,7 @@ echo "host: $host_line"; echo "join: $join_line"
 read -r hs js <<< "$(sed -E 's/.*Hosty ([0-9]+), Joiner ([0-9]+)/\1 \2/' <<< "$host_line")"
 read -r js2 hs2 <<< "$(sed -E 's/.*Joiner ([0-9]+), Hosty ([0-9]+)/\1 \2/' <<< "$join_line")"
 [ "$hs" = "$hs2" ] && [ "$js" = "$js2" ] || fail "the two sides disagree on the scores"
-[ "$hs" = 3 ] || [ "$js" = 3 ] || fail "nobody reached 3 goals ($hs : $js)"
+[ "$hs" = $goals ] || [ "$js" = $goals ] || fail "nobody reached $goals goals ($hs : $js)"
 # The standings block: white and green text at the upper right of both screens.
 for pair in "scene8_standings" "scene9_standings"; do
   use host
