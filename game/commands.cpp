@@ -60,6 +60,11 @@ void ConnectCommand(std::string text) {
   networkCommandHooks.connect(text);
 }
 
+void LanCommand() {
+  if (networkCommandHooks.listLanHosts == nullptr) return Unavailable("lan", "network play");
+  networkCommandHooks.listLanHosts();
+}
+
 void CameraCommand() { CycleCameraAndPrint(Game()); }
 
 void JumpToCommand(int32_t level) {
@@ -105,6 +110,7 @@ void BindGameCommands(RallixGame& game) {
   game.Bind("sound", 0, SoundCommand, false);
   game.Bind("texture", 0, TextureCommand, false);
   game.Bind("connect", 7, ConnectCommand, false);
+  game.Bind("lan", 0, LanCommand, false);
   game.Bind("camera", 0, CameraCommand, false);
   if (debugMode == 0) return;
   game.Bind("jumpto", 1, JumpToCommand, false);

@@ -16,6 +16,7 @@ struct NetworkCommandHooks {
   void (*connect)(const std::string& text) = nullptr;
   bool (*hasSession)() = nullptr;
   void (*sendName)() = nullptr;
+  void (*listLanHosts)() = nullptr;
 };
 extern NetworkCommandHooks networkCommandHooks;
 

@@ -110,6 +110,28 @@ void MoveNearPaddleByComputer(RallixMatch& match, const FrameInput& frame) {
   match.yPow = std::max(match.yPow - 100.0f * frame.dt, 180.0f);
 }
 
+void MoveNearPaddleInNetMatch(RallixMatch& match, const FrameInput& frame, NetAttractAim& aim) {
+  const bool incoming = match.ball.velocity.z < 0.0f;
+  if (incoming && !aim.incoming) {
+    aim.errorX = DrawAimError();
+    aim.errorY = DrawAimError();
+  }
+  aim.incoming = incoming;
+  aruVector3 target = match.ball.position;
+  if (incoming) {
+    const aruVector3 arrival = match.PredictToPlayer(match.ball.position, match.ball.velocity, 0);
+    if (!arrival.IsZero()) target = arrival;
+    target.x += aim.errorX;
+    target.y += aim.errorY;
+  }
+  const float step = frame.dt * netAttractSpeed;
+  match.playerPaddle.x = std::clamp(Approach(match.playerPaddle.x, target.x, step), match.minX,
+                                    match.maxX);
+  match.playerPaddle.y = std::clamp(Approach(match.playerPaddle.y, target.y, step), match.minY,
+                                    match.maxY);
+  match.paddleStep.Set(0.0f, 0.0f, 0.0f);
+}
+
 void SeedAttractAim(uint32_t seed) { aimRandom.seed(seed); }
 
 bool DemoShouldServe(const RallixMatch& match, uint32_t nowMs, uint32_t matchStartMs) {

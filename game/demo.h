@@ -14,6 +14,14 @@
 
 class RallixGame;
 
+// The aim of the computer's near paddle in a network match: drawn anew whenever the ball turns
+// toward the near end.
+struct NetAttractAim {
+  bool incoming = false;
+  float errorX = 0.0f;
+  float errorY = 0.0f;
+};
+
 struct AttractMode {
   bool enabled = false;     // the computer moves the near paddle
   int32_t matchesLeft = 0;  // a counted run from ARU_DEMO; 0 when none
@@ -25,6 +33,7 @@ struct AttractMode {
   aruVector3 aimedAt;
   float aimErrorX = 0.0f;
   float aimErrorY = 0.0f;
+  NetAttractAim netAim;
 };
 extern AttractMode attractMode;
 
@@ -57,6 +66,15 @@ void SeedAttractAim(uint32_t seed);
 // ball when there is none) plus the aiming error of this ball, at no more than the far paddle's
 // own speed, within the paddle limits. The return factors stay at those of a still mouse.
 void MoveNearPaddleByComputer(RallixMatch& match, const FrameInput& frame);
+// The near paddle's speed in a network match, the same on both sides whatever each side's
+// difficulty, so two copies meet as equals.
+constexpr float netAttractSpeed = 3.0f;
+// One frame of the computer's near paddle in a network match, on either side: toward where the
+// incoming ball will arrive (predicted from its own copy of the ball, which on the joining side is
+// the host's last word moved on locally) plus the aiming error of this ball, or after the ball
+// while it heads away, at netAttractSpeed within the paddle limits. The ball of a network match
+// never stops for the console or an inactive window, so neither does this paddle.
+void MoveNearPaddleInNetMatch(RallixMatch& match, const FrameInput& frame, NetAttractAim& aim);
 // True when the attract mode should serve now: the match waits for the serve, is not paused and
 // has waited demoServeDelayMs since it started.
 bool DemoShouldServe(const RallixMatch& match, uint32_t nowMs, uint32_t matchStartMs);

@@ -60,37 +60,54 @@ const char* ConnectFailureText(HRESULT result) {
   }
 }
 
-HRESULT WINAPI ServerMessageHandler(PVOID, DWORD messageId, PVOID message) {
+namespace {
+
+// The event structure of a message, handed on when there is one.
+template <typename Event, typename Handle>
+void WithEvent(PVOID message, Handle handle) {
+  if (message != nullptr) handle(*static_cast<const Event*>(message));
+}
+
+// Each message is handled whole under netLock.
+template <typename Handle>
+HRESULT Locked(Handle handle) {
   RallixGame& game = NetGame();
   NetLockGuard guard(game.netLock);
-  switch (messageId) {
-    case DPN_MSGID_CREATE_PLAYER:
-      if (message != nullptr) OnCreatePlayer(game, *static_cast<const DPNMSG_CREATE_PLAYER*>(message));
-      break;
-    case DPN_MSGID_DESTROY_PLAYER:
-      if (message != nullptr) OnDestroyPlayer(game, *static_cast<const DPNMSG_DESTROY_PLAYER*>(message));
-      break;
-    case DPN_MSGID_INDICATE_CONNECT: SendVersion(); break;
-    case DPN_MSGID_INDICATED_CONNECT_ABORTED: game.Print("Connection Aborted.", handlerColour); break;
-    case DPN_MSGID_RECEIVE: ServerReceive(static_cast<const DPNMSG_RECEIVE*>(message)); break;
-    default: break;
-  }
+  handle(game);
   return S_OK;
 }
 
+}  // namespace
+
+HRESULT WINAPI ServerMessageHandler(PVOID, DWORD messageId, PVOID message) {
+  return Locked([&](RallixGame& game) {
+    switch (messageId) {
+      case DPN_MSGID_CREATE_PLAYER:
+        WithEvent<DPNMSG_CREATE_PLAYER>(message, [&](const auto& event) { OnCreatePlayer(game, event); });
+        break;
+      case DPN_MSGID_DESTROY_PLAYER:
+        WithEvent<DPNMSG_DESTROY_PLAYER>(message, [&](const auto& event) { OnDestroyPlayer(game, event); });
+        break;
+      case DPN_MSGID_INDICATE_CONNECT: SendVersion(); break;
+      case DPN_MSGID_INDICATED_CONNECT_ABORTED: game.Print("Connection Aborted.", handlerColour); break;
+      case DPN_MSGID_RECEIVE: ServerReceive(static_cast<const DPNMSG_RECEIVE*>(message)); break;
+      default: break;
+    }
+  });
+}
+
 HRESULT WINAPI ClientMessageHandler(PVOID, DWORD messageId, PVOID message) {
-  RallixGame& game = NetGame();
-  NetLockGuard guard(game.netLock);
-  switch (messageId) {
-    case DPN_MSGID_CONNECT_COMPLETE:
-      if (message != nullptr) OnConnectComplete(game, *static_cast<const DPNMSG_CONNECT_COMPLETE*>(message));
-      break;
-    case DPN_MSGID_RECEIVE: ClientReceive(static_cast<const DPNMSG_RECEIVE*>(message)); break;
-    case DPN_MSGID_TERMINATE_SESSION:
-      game.Print("Session Terminated.", handlerColour);
-      game.connectionLost = 1;
-      break;
-    default: break;
-  }
-  return S_OK;
+  return Locked([&](RallixGame& game) {
+    switch (messageId) {
+      case DPN_MSGID_CONNECT_COMPLETE:
+        WithEvent<DPNMSG_CONNECT_COMPLETE>(message, [&](const auto& event) { OnConnectComplete(game, event); });
+        break;
+      case DPN_MSGID_RECEIVE: ClientReceive(static_cast<const DPNMSG_RECEIVE*>(message)); break;
+      case DPN_MSGID_TERMINATE_SESSION:
+        game.Print("Session Terminated.", handlerColour);
+        game.connectionLost = 1;
+        break;
+      default: break;
+    }
+  });
 }

@@ -47,12 +47,12 @@ void NetMatchReport::Frame(RallixGame& game, bool host, uint64_t bytesSent) {
   if (!running) return;
   if (attractMode.bench) {
     frameTimes.Add(std::chrono::duration<double>(now - lastFrame).count());
-    // The host's own return sends the ball toward the far end; the joining side, whose frame is
-    // turned round, then sees its depth speed turn positive.
+    // The host's own return sends the ball toward the far end, which is the joining side's near
+    // end: there, in a frame turned round, the depth speed turns from positive to negative.
     if (host && game.volley > lastVolley && game.towardOpponent) {
       std::printf("rallix-game: bench: host return at %.3f ms\n", SteadyMs(now));
     }
-    if (!host && lastDepthSpeed < 0.0f && game.ball.velocity.z > 0.0f) {
+    if (!host && lastDepthSpeed > 0.0f && game.ball.velocity.z < 0.0f) {
       std::printf("rallix-game: bench: ball seen moving back at %.3f ms\n", SteadyMs(now));
     }
   }

@@ -69,7 +69,7 @@ void NetMatchScene::InitializeShared() {
 
   arena = new aruVB(game);
   arena->SetPrimitiveType(D3DPT_TRIANGLESTRIP);
-  BuildArena();
+  scenedraw::BuildArena(game, arena);
   arenaOpaque = IsOpaqueTexture(game, arena->SetTexture(game->LoadTexture("./base/tex/map10.tex")));
 
   game->ball.position = aruVector3();
@@ -85,7 +85,7 @@ void NetMatchScene::InitializeShared() {
     splatQuads[i] = new aruVB(game);
     splatQuads[i]->SetTexture(Splat(game, i)->texture);
   }
-  BuildSplatQuads();
+  scenedraw::BuildSplatQuads(game, splatQuads);
   game->SetView(0.0f, 0.0f, -19.2f, 0.0f, 0.0f, 0.0f, 0.0f, 1.0f, 0.0f, 1.0f, 1000.0f, pi / 4.0f,
                 1.25f);
 }
@@ -126,42 +126,12 @@ void NetMatchScene::CreateSounds() {
   }
 }
 
-void NetMatchScene::BuildArena() {
-  if (arena == nullptr) return;
-  const float scale[3] = {game->arenaScale.x, game->arenaScale.y, game->arenaScale.z};
-  aruNVertex vertices[20];
-  scene2::MakeArenaVertices(scale, vertices);
-  arena->Create(20, 2, vertices);
-  game->BuildCollisionTriangles();
-}
-
-void NetMatchScene::BuildSplatQuads() {
-  for (int i = 0; i < splatCount; ++i) {
-    if (splatQuads[i] == nullptr) continue;
-    aruNVertex vertices[4];
-    MakeSquare(Splat(game, i)->size, game->Is32Bit() ? 0xFFFFFFFF : 0xAAFFFFFF, vertices);
-    splatQuads[i]->Create(4, 2, vertices);
-  }
-}
-
-void NetMatchScene::RestoreMeshes() {
-  if (ballMesh != nullptr) {
-    ballMesh->Reload();
-    Reskin(game, ballMesh, game->ball.texture, false);
-  }
-  const std::pair<aruCMesh*, int32_t> paddles[2] = {{ownMesh, ownColour}, {opponentMesh, opponentColour}};
-  for (const auto& [mesh, colour] : paddles) {
-    if (mesh == nullptr) continue;
-    mesh->Reload();
-    ScaleMesh(mesh);
-    Reskin(game, mesh, colour, false);
-  }
-}
-
 HRESULT NetMatchScene::RestoreDeviceObjects() {
-  BuildArena();
-  BuildSplatQuads();
-  RestoreMeshes();
+  scenedraw::BuildArena(game, arena);
+  scenedraw::BuildSplatQuads(game, splatQuads);
+  RestoreMesh(game, ballMesh, game->ball.texture, false);
+  RestoreMesh(game, ownMesh, ownColour, true);
+  RestoreMesh(game, opponentMesh, opponentColour, true);
   if (font != nullptr) font->Restore();
   return 0;
 }

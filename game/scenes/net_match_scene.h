@@ -54,9 +54,6 @@ class NetMatchScene : public aruScene {
 
   void LoadMeshes();
   void CreateSounds();
-  void BuildArena();
-  void BuildSplatQuads();
-  void RestoreMeshes();
   void DrawSplats(uint32_t now, const int* order, int count, bool turned);
   // Updates `ping` and returns the bytes sent so far in the session.
   uint64_t UpdatePing();

@@ -102,7 +102,7 @@ HRESULT scene2::Initialize() {
     splatQuads[i] = new aruVB(game);
     splatQuads[i]->SetTexture(Splat(game, i)->texture);
   }
-  BuildSplatQuads();
+  scenedraw::BuildSplatQuads(game, splatQuads);
   PlaceListener();
   if (FAILED(BindMatchKeys())) return E_FAIL;
 
@@ -151,7 +151,7 @@ void scene2::LoadLevelLook() {
   arenaTexture = arena->SetTexture(game->LoadTexture(value));
   arenaOpaque = IsOpaqueTexture(game, arenaTexture);
   if (crosshairShown) crosshair->SetTexture(game->LoadTexture(".\\base\\tex\\crosshair.tex"));
-  BuildArena();
+  scenedraw::BuildArena(game, arena);
   BuildCrosshair();
 
   catalog.ReadLevelString(level, "ball", value, sizeof value, "");
@@ -221,15 +221,6 @@ void scene2::Announce() {
   }
 }
 
-void scene2::BuildArena() {
-  if (arena == nullptr) return;
-  const float scale[3] = {game->arenaScale.x, game->arenaScale.y, game->arenaScale.z};
-  aruNVertex vertices[20];
-  MakeArenaVertices(scale, vertices);
-  arena->Create(20, 2, vertices);
-  game->BuildCollisionTriangles();
-}
-
 void scene2::BuildCrosshair() {
   if (crosshair == nullptr || !crosshairShown) return;
   aruNVertex vertices[4];
@@ -237,37 +228,13 @@ void scene2::BuildCrosshair() {
   crosshair->Create(4, 2, vertices);
 }
 
-void scene2::BuildSplatQuads() {
-  for (int i = 0; i < splatCount; ++i) {
-    if (splatQuads[i] == nullptr) continue;
-    aruNVertex vertices[4];
-    MakeSquare(Splat(game, i)->size, game->Is32Bit() ? 0xFFFFFFFF : 0xAAFFFFFF, vertices);
-    splatQuads[i]->Create(4, 2, vertices);
-  }
-}
-
-void scene2::RestoreMeshes() {
-  if (ballMesh != nullptr) {
-    ballMesh->Reload();
-    Reskin(game, ballMesh, game->ball.texture, false);
-  }
-  if (playerMesh != nullptr) {
-    playerMesh->Reload();
-    ScaleMesh(playerMesh);
-    Reskin(game, playerMesh, game->playerSkinTexture, false);
-  }
-  if (opponentMesh != nullptr) {
-    opponentMesh->Reload();
-    ScaleMesh(opponentMesh);
-    Reskin(game, opponentMesh, game->opponentSkinTexture, false);
-  }
-}
-
 HRESULT scene2::RestoreDeviceObjects() {
-  BuildArena();
+  scenedraw::BuildArena(game, arena);
   BuildCrosshair();
-  BuildSplatQuads();
-  RestoreMeshes();
+  scenedraw::BuildSplatQuads(game, splatQuads);
+  RestoreMesh(game, ballMesh, game->ball.texture, false);
+  RestoreMesh(game, playerMesh, game->playerSkinTexture, true);
+  RestoreMesh(game, opponentMesh, game->opponentSkinTexture, true);
   if (font != nullptr) font->Restore();
   return 0;
 }

@@ -38,10 +38,7 @@ class scene2 : public aruScene {
   void PlaceListener();
   HRESULT BindMatchKeys();
   void Announce();
-  void BuildArena();
   void BuildCrosshair();
-  void BuildSplatQuads();
-  void RestoreMeshes();
   void DrawCrosshair(float dt);
   void DrawSplats(uint32_t now);
   void DrawHUD();

@@ -127,15 +127,40 @@ HRESULT scene7::Initialize() {
   char port[16];
   PortText(port, game.port);
   gui->GetTextBox(1)->SetText(port);
+  if (game.serverHost[0] == '\0') {
+    lanSearch = std::make_unique<LanSearch>();
+    lanSearchStart = GetTickCount();
+    if (!lanSearch->Start(game.port)) lanSearch.reset();
+  }
   return 0;
 }
 
+void scene7::PollLanSearch() {
+  if (lanSearch == nullptr) return;
+  lanSearch->Poll();
+  aruTextBox* hostBox = engine->GetGUI() != nullptr ? engine->GetGUI()->GetTextBox(0) : nullptr;
+  if (!lanSearch->Hosts().empty() && hostBox != nullptr) {
+    const LanHost& found = lanSearch->Hosts().front();
+    // A host typed meanwhile is the player's choice and stays.
+    if (hostBox->GetText()[0] == '\0') {
+      hostBox->SetText(found.address.c_str());
+      engine->aruConsole::Printf(white, "Found a game on the local network: %s (%s, port %d).",
+                                 found.address.c_str(), found.name.c_str(), found.port);
+    }
+    lanSearch.reset();
+  } else if (GetTickCount() - lanSearchStart >= lanWaitMs) {
+    lanSearch.reset();
+  }
+}
+
 HRESULT scene7::Render() {
+  PollLanSearch();
   RenderSetup(*engine, music.get());
   return 0;
 }
 
 HRESULT scene7::Destroy() {
+  lanSearch.reset();
   if (music) music->Stop();
   music.reset();
   return 0;

@@ -7,6 +7,7 @@
 
 #include "core/scene.h"
 #include "core/sound.h"
+#include "multiplayer/lan_discovery.h"
 
 class scene6 : public aruScene {
  public:
@@ -26,6 +27,14 @@ class scene7 : public aruScene {
   HRESULT Render() override;
   HRESULT Destroy() override;
 
+  // How long the screen listens for a host on the local network when the host box is empty.
+  static constexpr uint32_t lanWaitMs = 1000;
+
  private:
+  // Fills an empty host box with the first host that answers within lanWaitMs.
+  void PollLanSearch();
+
   std::unique_ptr<aruMP3> music;
+  std::unique_ptr<LanSearch> lanSearch;
+  uint32_t lanSearchStart = 0;
 };

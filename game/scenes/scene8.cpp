@@ -57,7 +57,7 @@ void SetNotConnected(RallixGame& game) {
 // Both sides' near paddle: the mouse, or the computer in attract mode.
 void MoveOwnPaddle(RallixGame& game, const FrameInput& frame) {
   if (attractMode.enabled) {
-    MoveNearPaddleByComputer(game, frame);
+    MoveNearPaddleInNetMatch(game, frame, attractMode.netAim);
   } else {
     game.MovePlayerPaddle(frame, game.ParkPoint());
   }
@@ -137,6 +137,13 @@ void scene8::AnnounceAndOpenNetwork() {
     return;
   }
   game->aruConsole::Printf(white, "Listening on port %d.", game->port);
+  lanResponder = std::make_unique<LanResponder>();
+  std::string failure;
+  if (!lanResponder->Open(game->port, failure)) {
+    game->aruConsole::Printf(white, "Not visible on the local network (port %d: %s).",
+                             LanDiscoveryPort(game->port), failure.c_str());
+    lanResponder.reset();
+  }
 }
 
 void scene8::StepSide(const FrameInput& frame) {
@@ -148,6 +155,7 @@ void scene8::StepSide(const FrameInput& frame) {
   }
   MoveOpponentPaddle(*game, frame.dt);
   StepNetBall(*game, frame);
+  if (lanResponder != nullptr) lanResponder->Poll(game->clientPlayerId == noPlayerId);
 }
 
 void scene8::DrawSideHUD() {

@@ -2,6 +2,9 @@
 // carries the match set-up controls), scene9 the joining side's (it shows what the host sends).
 #pragma once
 
+#include <memory>
+
+#include "multiplayer/lan_discovery.h"
 #include "scenes/net_match_scene.h"
 
 class scene8 : public NetMatchScene {
@@ -16,6 +19,10 @@ class scene8 : public NetMatchScene {
   void StepSide(const FrameInput& frame) override;
   void DrawSideHUD() override;
   void CheckSideEnd() override;
+
+ private:
+  // Answers searches from the local network while no player has joined.
+  std::unique_ptr<LanResponder> lanResponder;
 };
 
 class scene9 : public NetMatchScene {

@@ -6,6 +6,7 @@
 #include <numbers>
 
 #include "rallix_game.h"
+#include "scenes/scene2.h"
 #include "services/mesh.h"
 #include "services/vb.h"
 
@@ -52,6 +53,31 @@ void MakeSquare(float side, D3DCOLOR colour, aruNVertex out[4]) {
 void ScaleMesh(aruCMesh* mesh) {
   const float half[16] = {0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 0.5f, 0, 0, 0, 0, 1};
   mesh->Transform(half);
+}
+
+void RestoreMesh(RallixGame* game, aruCMesh* mesh, int32_t texture, bool paddle) {
+  if (mesh == nullptr) return;
+  mesh->Reload();
+  if (paddle) ScaleMesh(mesh);
+  Reskin(game, mesh, texture, false);
+}
+
+void BuildArena(RallixGame* game, aruVB* arena) {
+  if (arena == nullptr) return;
+  const float scale[3] = {game->arenaScale.x, game->arenaScale.y, game->arenaScale.z};
+  aruNVertex vertices[20];
+  scene2::MakeArenaVertices(scale, vertices);
+  arena->Create(20, 2, vertices);
+  game->BuildCollisionTriangles();
+}
+
+void BuildSplatQuads(RallixGame* game, aruVB* const (&quads)[splatCount]) {
+  for (int i = 0; i < splatCount; ++i) {
+    if (quads[i] == nullptr) continue;
+    aruNVertex vertices[4];
+    MakeSquare(Splat(game, i)->size, game->Is32Bit() ? 0xFFFFFFFF : 0xAAFFFFFF, vertices);
+    quads[i]->Create(4, 2, vertices);
+  }
 }
 
 void Reskin(RallixGame* game, aruCMesh* mesh, int32_t skin, bool releaseOwn) {

@@ -1,5 +1,6 @@
 // Drawing helpers shared by the match scenes (single-player and network): rotation matrices,
-// the splat square, the paddle scaling and re-skinning, and the five splats in drawing order.
+// the splat square, the paddle scaling and re-skinning, the arena and splat quads and the meshes
+// rebuilt after a device reset, and the five splats in drawing order.
 #pragma once
 
 #include <windows.h>
@@ -33,6 +34,13 @@ void MakeSquare(float side, D3DCOLOR colour, aruNVertex out[4]);
 void ScaleMesh(aruCMesh* mesh);
 // Replaces every subset texture of the mesh by the skin, releasing the mesh's own when asked.
 void Reskin(RallixGame* game, aruCMesh* mesh, int32_t skin, bool releaseOwn);
+// A mesh after the device came back: reloaded, halved again when it is a paddle, and given its
+// texture again. Nothing happens to a null mesh.
+void RestoreMesh(RallixGame* game, aruCMesh* mesh, int32_t texture, bool paddle);
+// The arena's quads at the game's arena scale, with the collision triangles that go with them.
+void BuildArena(RallixGame* game, aruVB* arena);
+// One square a splat, of its splat's size, white (translucent on a 16-bit screen).
+void BuildSplatQuads(RallixGame* game, aruVB* const (&quads)[splatCount]);
 
 // The match camera for the game's camera mode: fixed behind the near end, first person at the
 // near paddle, or third person behind it; applied at once.

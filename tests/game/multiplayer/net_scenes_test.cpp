@@ -3,6 +3,7 @@
 // to the host set-up, start refused without a client, Escape ending a match then leaving, kick,
 // reset and the chat line.
 #include <dinput.h>
+#include <dinput_test.h>
 
 #include "fake_directplay.h"
 #include "multiplayer/dp_server.h"
@@ -172,6 +173,38 @@ TEST_F(NetScenes, EscapeEndsTheMatchAndASecondEscapeLeaves) {
 
   netactions::LeaveToHostSetup();
   EXPECT_TRUE(game->IsSceneChangePending());
+}
+
+// The same through the real key binding: StartNetMatch binds Escape to the end of the match and
+// EndNetMatch binds it back to leaving, each acting after the binding's 100 ms.
+TEST_F(NetScenes, EscapeKeyThroughTheBindingEndsTheMatchThenLeaves) {
+  platform::ResetTestInput();
+  AddHiddenHostControls();
+  ShowHostSetupControls(*game->GetGUI());
+  HostWithClient(9);
+  // The null video device has no window: the input reads the test keys through a made-up one.
+  game->SetWindow(reinterpret_cast<HINSTANCE>(1), reinterpret_cast<HWND>(static_cast<uintptr_t>(0x5151)));
+  if (!game->HasKeyboard()) ASSERT_EQ(game->aruDInput::Create(), 0);
+  game->SetEnabled(true);
+  ASSERT_TRUE(game->IsEnabled());
+  ASSERT_TRUE(SUCCEEDED(game->BindKey(DIK_ESCAPE, netactions::LeaveToHostSetup, 100)));
+  netactions::StartNetMatch(*game);
+  ASSERT_EQ(game->matchRunning, 1);
+  auto pressEscape = [this] {
+    platform::SetTestKey(DIK_ESCAPE, true);
+    platform::AdvanceTestClock(100 * 1000);
+    game->Dispatch();
+    platform::SetTestKey(DIK_ESCAPE, false);
+    game->Dispatch();
+  };
+  fakeServer.sent.clear();
+  pressEscape();
+  EXPECT_EQ(game->matchRunning, 0);
+  EXPECT_EQ(SentTypes(), (std::vector<BYTE>{messageEndMatch}));
+  EXPECT_FALSE(game->IsSceneChangePending());
+  pressEscape();
+  EXPECT_TRUE(game->IsSceneChangePending());
+  platform::ResetTestInput();
 }
 
 TEST_F(NetScenes, KickNeedsAClientAndResetClearsTheStandings) {
