@@ -80,11 +80,11 @@ void logo(Canvas& c, float cx, float top, float scale) {
   });
 }
 
-void heading(Canvas& c, const std::string& text, float baseline) {
-  const Mask m = Typeface::shared().render(c, text, kW / 2, baseline, 62, Weight::Bold, Align::Centre);
+void heading(Canvas& c, const std::string& text, float baseline, float centre = kW / 2) {
+  const Mask m = Typeface::shared().render(c, text, centre, baseline, 62, Weight::Bold, Align::Centre);
   c.glow(m, rgb(kCyan, 0.8f), 10);
   c.composite(m, rgb(kWhite));
-  c.composite(c.shape(roundRect(kW / 2 - 220, baseline + 22, 440, 5, 2.5f)), rgb(kAmber));
+  c.composite(c.shape(roundRect(centre - 220, baseline + 22, 440, 5, 2.5f)), rgb(kAmber));
 }
 
 void panel(Canvas& c, float left, float top, float w, float h) {
@@ -158,7 +158,7 @@ Picture results() {
 Picture setup(const std::string& file, const std::string& title) {
   Canvas c = screen();
   backdrop(c, 0.4f, file == "serveback" ? 105u : 106u);
-  heading(c, title, 130);
+  heading(c, title, 130, 440);  // left of the match standings the set-up scenes print from x = 900
   panel(c, 70, down(610), 1020, 250);
   return picture("base/tex/menu/" + file + ".tex", c);
 }
