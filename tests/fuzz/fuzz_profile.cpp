@@ -83,11 +83,25 @@ void ReadStartUpSettings(const char* path) {
   catalog.ClampSelections();
 }
 
-void CheckWriteReadsBack(const char* path) {
-  if (!WritePrivateProfileStringA("Pong", "Name", "Fuzz", path)) return;  // e.g. a full disk
-  char value[16];
+// The game's settings save replaces section "Pong" at once: its own keys read back, a key it
+// does not own keeps its value.
+void CheckSettingsSaveReadsBack(const char* path) {
+  char debugBefore[256];
+  GetPrivateProfileStringA("Pong", "Debug", "(none)", debugBefore, sizeof debugBefore, path);
+  GameOptions options;
+  RallixMatch match;
+  LevelCatalog catalog(nullptr);
+  std::strcpy(match.playerName, "Fuzz");
+  options.port = 4321;
+  WriteSettings(aruIniFile(path), options, match, catalog);
+  char value[256];
   GetPrivateProfileStringA("Pong", "Name", "", value, sizeof value, path);
-  if (std::strcmp(value, "Fuzz") != 0) Fail("a written key does not read back");
+  if (std::strcmp(value, "Fuzz") != 0) Fail("a saved name does not read back");
+  if (GetPrivateProfileIntA("Pong", "Port", 0, path) != 4321) Fail("a saved port does not read back");
+  GetPrivateProfileStringA("Pong", "Debug", "(none)", value, sizeof value, path);
+  // A line is kept up to a stray carriage return inside it.
+  debugBefore[std::strcspn(debugBefore, "\r")] = '\0';
+  if (std::strcmp(value, debugBefore) != 0) Fail("a key the save does not own changed");
 }
 
 }  // namespace
@@ -96,6 +110,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path = fuzz_support::WriteInput("config.cfg", data, size);
   ReadEveryValue(path.c_str());
   ReadStartUpSettings(path.c_str());
-  CheckWriteReadsBack(path.c_str());
+  CheckSettingsSaveReadsBack(path.c_str());
   return 0;
 }

@@ -58,6 +58,21 @@ bool JpegClaimsHugeSize(const std::vector<uint8_t>& bytes) {
   return false;
 }
 
+// The TGA decoder gives a picture even when the pixel data stops early, so a few bytes could
+// claim hundreds of megabytes of pixels. Raw data needs every pixel; run-length data at least
+// one packet (a count byte and one pixel) per 128 pixels. Other image types are left to it.
+bool TgaLacksItsPixels(const std::vector<uint8_t>& bytes) {
+  const uint32_t imageType = bytes[2];
+  const bool raw = imageType >= 1 && imageType <= 3;
+  const bool runLength = imageType >= 9 && imageType <= 11;
+  if (!raw && !runLength) return false;
+  const uint64_t colourMapBytes = bytes[1] == 1 ? uint64_t(ReadLittleEndian16(bytes, 5)) * ((bytes[7] + 7u) / 8) : 0;
+  const uint64_t pixels = uint64_t(ReadLittleEndian16(bytes, 12)) * ReadLittleEndian16(bytes, 14);
+  const uint64_t pixelBytes = (bytes[16] + 7u) / 8;
+  const uint64_t dataBytes = raw ? pixels * pixelBytes : (pixels + 127) / 128 * (1 + pixelBytes);
+  return bytes.size() < 18 + bytes[0] + colourMapBytes + dataBytes;
+}
+
 // Headers can claim sizes of billions of pixels from a few bytes, which the decoders would
 // allocate before finding the data missing; such files are refused before decoding.
 bool ClaimsHugeSize(const std::vector<uint8_t>& bytes, D3DXIMAGE_FILEFORMAT fileFormat) {
@@ -74,7 +89,8 @@ bool ClaimsHugeSize(const std::vector<uint8_t>& bytes, D3DXIMAGE_FILEFORMAT file
     case D3DXIFF_JPG:
       return JpegClaimsHugeSize(bytes);
     default:  // TGA: the 16-bit width and height follow the 12 bytes of type and colour map
-      return bytes.size() < 18 || TooLarge(ReadLittleEndian16(bytes, 12), ReadLittleEndian16(bytes, 14));
+      return bytes.size() < 18 || TooLarge(ReadLittleEndian16(bytes, 12), ReadLittleEndian16(bytes, 14)) ||
+             TgaLacksItsPixels(bytes);
   }
 }
 

@@ -1,6 +1,7 @@
-// Image headers that claim sizes far beyond any texture: a few bytes of TGA or JPEG must be
-// refused before the decoder allocates for the claimed size, while small files of the same
-// kinds, including the old bitmap header with 16-bit sizes, still load.
+// Image headers that claim sizes far beyond any texture, or far beyond the pixels the file
+// holds: a few bytes of TGA or JPEG must be refused before the decoder allocates for the
+// claimed size, while small files of the same kinds, including the old bitmap header with
+// 16-bit sizes, still load.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -71,7 +72,15 @@ TEST_F(ImageHeaderLimits, TgaClaimingHugeSizesIsRefusedBeforeDecoding) {
   EXPECT_EQ(Load("wide.tga", wide), D3DXERR_INVALIDDATA);
   EXPECT_EQ(Load("short.tga", wide.substr(0, 17)), D3DXERR_INVALIDDATA);
 
-  ASSERT_EQ(Load("small.tga", image_files::Tga32(2, 1, {0xFFFF0000, 0xFF00FF00})), D3D_OK);
+  // 28 bytes claiming 12396 x 13056 raw pixels (2 GB on the way to a texture), as found.
+  const unsigned char shortRaw[] = {0x00, 0x00, 0x02, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,
+                                    0x00, 0x67, 0x6c, 0x30, 0x00, 0x33, 0x20, 0x08, 0x05, 0xf7,
+                                    0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0xd5, 0xf8};
+  EXPECT_EQ(Load("found_raw.tga", std::string(std::begin(shortRaw), std::end(shortRaw))), D3DXERR_INVALIDDATA);
+  const std::string whole = image_files::Tga32(2, 1, {0xFFFF0000, 0xFF00FF00});
+  EXPECT_EQ(Load("cut.tga", whole.substr(0, whole.size() - 1)), D3DXERR_INVALIDDATA) << "one byte short";
+
+  ASSERT_EQ(Load("small.tga", whole), D3D_OK);
   EXPECT_EQ(info.Width, 2u);
   EXPECT_EQ(info.ImageFileFormat, D3DXIFF_TGA);
 }
