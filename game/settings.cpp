@@ -83,7 +83,9 @@ std::string MergedSection(const std::vector<std::string>& current, std::vector<O
       return k.key != nullptr && SameKey(name.substr(0, name.find_last_not_of(" \t") + 1), k.key);
     });
     if (match == owned.end()) {
-      list.append(OneLine(line.c_str())).push_back('\0');  // a stray carriage return would refuse the save
+      // Kept up to a stray carriage return or NUL, which would refuse or end the list.
+      const std::string kept = OneLine(line.c_str());
+      if (!kept.empty()) list.append(kept).push_back('\0');
       continue;
     }
     list.append(match->key).append("=").append(match->value).push_back('\0');

@@ -90,6 +90,17 @@ TEST_F(SettingsSection, ValuesWithLineBreaksOrLeadingBlanksAreCutNotRefused) {
   EXPECT_EQ(Value("Port"), "4000");
 }
 
+TEST_F(SettingsSection, ANulInAForeignLineNeitherEndsTheSaveNorLosesItsKeys) {
+  // The fuzzer's file: a key line with NUL bytes inside, before the game's own keys.
+  Write(std::string("[pong]\r\nName=Old\r\nPor\0\0\0t=-70000\r\nGUIS=1e3\r\n[Pong\r\nServer=x\r\n", 61));
+  options.port = 4321;
+  Save();
+  EXPECT_EQ(renames, 1);
+  EXPECT_EQ(Value("Port"), "4321");
+  EXPECT_EQ(Value("CChoice"), "0");
+  EXPECT_EQ(Value("GUIS"), "4.000000");
+}
+
 TEST_F(SettingsSection, AMissingFileIsCreatedAndANullPathWritesNothing) {
   Save();
   EXPECT_EQ(renames, 1);
