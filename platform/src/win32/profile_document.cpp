@@ -129,7 +129,10 @@ std::vector<std::string> ProfileDocument::KeyLines(const std::string& section) c
   int header = FindSection(section);
   if (header < 0) return keyLines;
   for (size_t i = size_t(header) + 1, end = SectionEnd(header); i < end; ++i) {
-    if (lines_[i].kind == Line::kKey) keyLines.push_back(Trim(lines_[i].text));
+    if (lines_[i].kind != Line::kKey) continue;
+    // A NUL cannot stand inside a NUL-separated list: the line ends there.
+    std::string text = Trim(lines_[i].text.c_str());
+    if (!text.empty()) keyLines.push_back(std::move(text));
   }
   return keyLines;
 }

@@ -20,7 +20,8 @@ class ProfileDocument {
   std::optional<std::string> Value(const std::string& section, const std::string& key) const;
   std::vector<std::string> SectionNames() const;
   std::vector<std::string> KeyNames(const std::string& section) const;
-  // The section's key lines as written, trimmed ("key=value"); empty when the section is missing.
+  // The section's key lines as written, trimmed ("key=value") and cut at any NUL byte; empty
+  // when the section is missing.
   std::vector<std::string> KeyLines(const std::string& section) const;
 
   // Edits; each returns true when the document changed.

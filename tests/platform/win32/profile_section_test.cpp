@@ -46,6 +46,11 @@ TEST_F(ProfileSection, ReadListsTheKeyLinesOfTheFirstMatchingSectionOnly) {
   EXPECT_EQ(GetPrivateProfileSectionA("Pong", nullptr, 10, File().c_str()), 0u);
 }
 
+TEST_F(ProfileSection, ReadCutsLinesAtANulSoNoPieceBecomesALineOfItsOwn) {
+  WriteFile(std::string("[Pong]\nName=se\0\0[ARU]\n\0\0Hidden=1\nPort=1\n", 40));
+  EXPECT_EQ(Section("Pong"), "Name=se|Port=1||");
+}
+
 TEST_F(ProfileSection, ReadIntoASmallBufferIsCutAndReportsItsSizeLessTwo) {
   WriteFile("[Pong]\nName=Ada\nPort=2205\n");
   DWORD length = 0;
