@@ -34,7 +34,8 @@ int16_t ReadDebugMode(const aruIniFile& config);
 void ReadSettings(const aruIniFile& config, GameOptions& options, RallixMatch& match,
                   LevelCatalog& catalog);
 // Writes PS, TexNum, Name, Port, Server, GUIS, GUIG, Cheater, Music, SFX, Model, 3DSound and
-// CChoice, in that order. Failed writes are not reported.
+// CChoice in one replacement of the section: keys already in the file keep their place, new ones
+// follow in that order, and keys of others (Debug) stay. Failed writes are not reported.
 void WriteSettings(const aruIniFile& config, const GameOptions& options,
                    const RallixMatch& match, const LevelCatalog& catalog);
 

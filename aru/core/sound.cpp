@@ -253,7 +253,8 @@ HRESULT aruSound::Load(const char* fileName) {
   // A size field that claims more than the file holds is cut at the end of the file.
   const DWORD present = static_cast<DWORD>(std::min<size_t>(image.size() - kHeaderSize, DSBSIZE_MAX));
   const DWORD dataSize = std::min<DWORD>(Read32(image, kDataSizeOffset), present);
-  if (!PlayableFormat(format) || dataSize < format.nBlockAlign) return E_FAIL;
+  // Less than the smallest buffer the device makes is a damaged file, not a failing device.
+  if (!PlayableFormat(format) || dataSize < std::max<DWORD>(format.nBlockAlign, DSBSIZE_MIN)) return E_FAIL;
   if (format.nChannels > 1) use3D = false;  // 3-D sound needs a mono source
 
   aruAudio* audio = engine != nullptr ? engine->GetAudio() : nullptr;

@@ -561,9 +561,15 @@ UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR 
 DWORD GetPrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR defaultValue, LPSTR returned,
                                DWORD size, LPCSTR fileName);
 BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName);
+// A section's "key=value" lines as a double-NUL list; writing replaces the section's lines
+// with the given list in one atomic file replacement (a null list removes the section).
+DWORD GetPrivateProfileSectionA(LPCSTR section, LPSTR returned, DWORD size, LPCSTR fileName);
+BOOL WritePrivateProfileSectionA(LPCSTR section, LPCSTR keysAndValues, LPCSTR fileName);
 #define GetPrivateProfileInt GetPrivateProfileIntA
 #define GetPrivateProfileString GetPrivateProfileStringA
 #define WritePrivateProfileString WritePrivateProfileStringA
+#define GetPrivateProfileSection GetPrivateProfileSectionA
+#define WritePrivateProfileSection WritePrivateProfileSectionA
 
 // ---------------------------------------------------------------------------------------------
 // Synchronisation

@@ -185,6 +185,34 @@ TEST_F(EngineSoundTest, BrokenEffectFilesFailWithoutReadingPastTheEnd) {
   EXPECT_EQ(sound.GetBuffer(), nullptr);
 }
 
+// Less sound data than the smallest buffer the device makes is a damaged file: refused like
+// the others, never an exception that would end the game.
+TEST_F(EngineSoundTest, DataBelowTheSmallestBufferIsRefusedAndFourBytesLoad) {
+  struct Case {
+    WORD channels, bits;
+    size_t bytes;
+    HRESULT expected;
+  };
+  const Case cases[] = {{1, 16, 2, E_FAIL}, {1, 8, 3, E_FAIL}, {2, 8, 2, E_FAIL},
+                        {1, 16, 4, 0},      {1, 8, 4, 0},      {2, 16, 4, 0}};
+  const std::string path = File("short.sfx");
+  for (const Case& c : cases) {
+    WriteWave(path, c.channels, c.bits, kRate, std::vector<BYTE>(c.bytes, 0x40));
+    for (bool use3D : {false, true}) {
+      aruSound sound(engine.get(), use3D);
+      HRESULT result = S_OK;
+      EXPECT_NO_THROW(result = sound.Load(path.c_str()));
+      EXPECT_EQ(result, c.expected) << c.channels << " channels, " << c.bits << " bits, " << c.bytes << " bytes";
+      EXPECT_EQ(sound.GetBuffer() != nullptr, c.expected == 0);
+    }
+  }
+  // The file the fuzzer found: a two-byte data chunk in a longer file.
+  aruSound sound(engine.get(), true);
+  HRESULT result = S_OK;
+  EXPECT_NO_THROW(result = sound.Load(RALLIX_SOURCE_DIR "/tests/fuzz/corpus/wave/tiny_data.sfx"));
+  EXPECT_EQ(result, E_FAIL);
+}
+
 TEST_F(EngineSoundTest, DataSizeLargerThanTheFileStopsAtTheEnd) {
   const std::string path = File("oversized.sfx");
   WriteWave(path, 1, 16, kRate, Tone16(1, 500, 12000.0));

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Saves that survive kill -9: a writer rewrites the settings, the catalogue's unlock bits and a
 # screenshot bitmap through the game's own code and is killed at a random moment, again and
-# again; after every kill the file must hold a whole save, old or new, never a torn or empty one.
+# again; after every kill the file must hold a whole save, old or new, never a torn or empty one,
+# and every key of the settings' [Pong] section must come from the same save.
 # SAVE_KILLS (default 120 per kind) sets the number of kills.
 set -u
 run_dir=$(cd "$1" && pwd)

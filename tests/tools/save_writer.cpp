@@ -1,7 +1,7 @@
 // Writes the game's saved files over and over, through the game's own code, so that a test can
 // kill it at random moments; and checks a file left behind. Each save carries a generation
 // number g in every value, so a check can tell a whole save from a torn one.
-//   save_writer settings <config file>     [Pong] keys and [ARU] IsSetup, generation after generation
+//   save_writer settings <config file>     [Pong] at once and [ARU] IsSetup, generation after generation
 //   save_writer catalogue <catalogue file> the unlock bits of level 2, reset and set again
 //   save_writer bitmap <file.bmp>          a 64 x 48 bitmap whose every byte is g mod 256
 //   save_writer check-<mode> <file>        exit 0 when the file is whole, 1 with a reason otherwise
@@ -55,22 +55,25 @@ int32_t GenerationIn(const char* text) {
   return digits ? std::atoi(digits) : -1;
 }
 
-// Each value holds a whole generation, and in WriteSettings' order the generations never rise:
-// the keys before the one the writer was at are newer than the ones after it. The keys the
-// writer never touches are still there.
+// Every [Pong] value comes from the same save, since the section is replaced at once; IsSetup,
+// written after it, is never newer (a run killed between the two leaves it behind). The keys the writer never touches
+// (Debug in [Pong], Format in [ARU]) are still there.
 int CheckSettings(const char* path) {
   aruIniFile config(path);
   if (config.ReadInt("ARU", "Format", -1) != 22) return Fail("the [ARU] keys around IsSetup are gone");
+  if (config.ReadInt("Pong", "Debug", -1) != 1) return Fail("the [Pong] key the game does not own is gone");
   char name[64], server[64];
   config.ReadString(name, sizeof name, "Pong", "Name", "");
   config.ReadString(server, sizeof server, "Pong", "Server", "");
   const int32_t generations[] = {config.ReadInt("Pong", "TexNum", -1), GenerationIn(name),
-                                 config.ReadInt("Pong", "Port", -1),   GenerationIn(server),
-                                 config.ReadInt("Pong", "Model", -1),  config.ReadInt("ARU", "IsSetup", -1)};
+                                 config.ReadInt("Pong", "Port", -1), GenerationIn(server),
+                                 config.ReadInt("Pong", "Model", -1)};
   for (size_t i = 0; i < std::size(generations); ++i) {
     if (generations[i] < 0) return Fail("value " + std::to_string(i) + " missing");
-    if (i > 0 && generations[i] > generations[i - 1]) return Fail("generations out of order");
+    if (generations[i] != generations[0]) return Fail("[Pong] holds keys of two saves");
   }
+  const int32_t isSetup = config.ReadInt("ARU", "IsSetup", -1);
+  if (isSetup < 0 || isSetup > generations[0]) return Fail("IsSetup " + std::to_string(isSetup));
   return 0;
 }
 

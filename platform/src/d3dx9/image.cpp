@@ -7,6 +7,7 @@
 #include <SDL_image.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <fstream>
 #include <iterator>
 
@@ -33,37 +34,91 @@ uint32_t ReadLittleEndian32(const std::vector<uint8_t>& bytes, size_t at) {
   return bytes[at] | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 | uint32_t(bytes[at + 3]) << 24;
 }
 
-// PNG and BMP headers can claim sizes of billions of pixels; the other formats' 16-bit sizes
-// are bounded by the decoder's own surface limit.
-bool ClaimsHugeSize(const std::vector<uint8_t>& bytes) {
-  if (bytes.size() >= 24 && bytes[0] == 0x89 && bytes[1] == 'P')
-    return ReadBigEndian32(bytes, 16) > kMaxImageSide || ReadBigEndian32(bytes, 20) > kMaxImageSide;
-  if (bytes.size() >= 26 && bytes[0] == 'B' && bytes[1] == 'M') {
-    auto height = int32_t(ReadLittleEndian32(bytes, 22));
-    return ReadLittleEndian32(bytes, 18) > kMaxImageSide || height > int32_t(kMaxImageSide) ||
-           height < -int32_t(kMaxImageSide);
+uint32_t ReadBigEndian16(const std::vector<uint8_t>& bytes, size_t at) { return uint32_t(bytes[at]) << 8 | bytes[at + 1]; }
+
+uint32_t ReadLittleEndian16(const std::vector<uint8_t>& bytes, size_t at) { return bytes[at] | uint32_t(bytes[at + 1]) << 8; }
+
+bool TooLarge(uint32_t width, uint32_t height) { return width > kMaxImageSide || height > kMaxImageSide; }
+
+// A JPEG's size is in its start-of-frame segment, after any number of other segments. A
+// stream that ends or breaks before it is left to the decoder, which refuses it.
+bool JpegClaimsHugeSize(const std::vector<uint8_t>& bytes) {
+  size_t at = 2;
+  while (at + 4 <= bytes.size() && bytes[at] == 0xFF) {
+    const uint8_t marker = bytes[at + 1];
+    if (marker == 0xFF) {  // fill byte before a marker
+      ++at;
+      continue;
+    }
+    const bool startOfFrame = marker >= 0xC0 && marker <= 0xCF && marker != 0xC4 && marker != 0xC8 && marker != 0xCC;
+    if (startOfFrame) return at + 9 <= bytes.size() && TooLarge(ReadBigEndian16(bytes, at + 7), ReadBigEndian16(bytes, at + 5));
+    const bool standalone = marker == 0x01 || (marker >= 0xD0 && marker <= 0xD9);
+    at += standalone ? 2 : 2 + ReadBigEndian16(bytes, at + 2);
   }
   return false;
 }
 
-// Decodes with the reader chosen by the content; TGA has no signature, so it is the last try.
+// The TGA decoder gives a picture even when the pixel data stops early, so a few bytes could
+// claim hundreds of megabytes of pixels. Raw data needs every pixel; run-length data at least
+// one packet (a count byte and one pixel) per 128 pixels. Other image types are left to it.
+bool TgaLacksItsPixels(const std::vector<uint8_t>& bytes) {
+  const uint32_t imageType = bytes[2];
+  const bool raw = imageType >= 1 && imageType <= 3;
+  const bool runLength = imageType >= 9 && imageType <= 11;
+  if (!raw && !runLength) return false;
+  const uint64_t colourMapBytes = bytes[1] == 1 ? uint64_t(ReadLittleEndian16(bytes, 5)) * ((bytes[7] + 7u) / 8) : 0;
+  const uint64_t pixels = uint64_t(ReadLittleEndian16(bytes, 12)) * ReadLittleEndian16(bytes, 14);
+  const uint64_t pixelBytes = (bytes[16] + 7u) / 8;
+  const uint64_t dataBytes = raw ? pixels * pixelBytes : (pixels + 127) / 128 * (1 + pixelBytes);
+  return bytes.size() < 18 + bytes[0] + colourMapBytes + dataBytes;
+}
+
+// Headers can claim sizes of billions of pixels from a few bytes, which the decoders would
+// allocate before finding the data missing; such files are refused before decoding.
+bool ClaimsHugeSize(const std::vector<uint8_t>& bytes, D3DXIMAGE_FILEFORMAT fileFormat) {
+  switch (fileFormat) {
+    case D3DXIFF_PNG:
+      return bytes.size() < 24 || TooLarge(ReadBigEndian32(bytes, 16), ReadBigEndian32(bytes, 20));
+    case D3DXIFF_BMP: {
+      if (bytes.size() < 26) return true;
+      if (ReadLittleEndian32(bytes, 14) == 12)  // the old core header has 16-bit sizes
+        return TooLarge(ReadLittleEndian16(bytes, 18), ReadLittleEndian16(bytes, 20));
+      const auto height = int32_t(ReadLittleEndian32(bytes, 22));
+      return TooLarge(ReadLittleEndian32(bytes, 18), height < 0 ? 0u - uint32_t(height) : uint32_t(height));
+    }
+    case D3DXIFF_JPG:
+      return JpegClaimsHugeSize(bytes);
+    default:  // TGA: the 16-bit width and height follow the 12 bytes of type and colour map
+      return bytes.size() < 18 || TooLarge(ReadLittleEndian16(bytes, 12), ReadLittleEndian16(bytes, 14)) ||
+             TgaLacksItsPixels(bytes);
+  }
+}
+
+// The format by content; TGA has no signature, so it is what is left.
+D3DXIMAGE_FILEFORMAT DetectFormat(SDL_RWops* stream) {
+  if (IMG_isPNG(stream)) return D3DXIFF_PNG;
+  if (IMG_isJPG(stream)) return D3DXIFF_JPG;
+  if (IMG_isBMP(stream)) return D3DXIFF_BMP;
+  return D3DXIFF_TGA;
+}
+
+const char* DecoderType(D3DXIMAGE_FILEFORMAT fileFormat) {
+  switch (fileFormat) {
+    case D3DXIFF_PNG: return "PNG";
+    case D3DXIFF_JPG: return "JPG";
+    case D3DXIFF_BMP: return "BMP";
+    default: return "TGA";
+  }
+}
+
+// Decodes with the reader chosen by the content.
 SDL_Surface* DecodeBytes(const std::vector<uint8_t>& bytes, D3DXIMAGE_FILEFORMAT* fileFormat) {
-  if (bytes.empty() || ClaimsHugeSize(bytes)) return nullptr;
+  if (bytes.empty() || bytes.size() > size_t(INT32_MAX)) return nullptr;
   SDL_RWops* stream = SDL_RWFromConstMem(bytes.data(), static_cast<int>(bytes.size()));
   if (!stream) return nullptr;
-  const char* type = "TGA";
-  *fileFormat = D3DXIFF_TGA;
-  if (IMG_isPNG(stream)) {
-    type = "PNG";
-    *fileFormat = D3DXIFF_PNG;
-  } else if (IMG_isJPG(stream)) {
-    type = "JPG";
-    *fileFormat = D3DXIFF_JPG;
-  } else if (IMG_isBMP(stream)) {
-    type = "BMP";
-    *fileFormat = D3DXIFF_BMP;
-  }
-  SDL_Surface* surface = IMG_LoadTyped_RW(stream, 0, type);
+  *fileFormat = DetectFormat(stream);
+  SDL_Surface* surface = nullptr;
+  if (!ClaimsHugeSize(bytes, *fileFormat)) surface = IMG_LoadTyped_RW(stream, 0, DecoderType(*fileFormat));
   SDL_RWclose(stream);
   return surface;
 }

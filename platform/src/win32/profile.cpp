@@ -1,7 +1,8 @@
-// GetPrivateProfileIntA, GetPrivateProfileStringA and WritePrivateProfileStringA with the
-// Windows semantics. Files are read whole on every call (they are small and read at start-up);
-// writes go to a temporary file in the same folder that is renamed over the old one, so an
-// interrupted write never leaves a half-written file.
+// GetPrivateProfileIntA, GetPrivateProfileStringA, WritePrivateProfileStringA and the whole-
+// section GetPrivateProfileSectionA and WritePrivateProfileSectionA with the Windows semantics.
+// Files are read whole on every call (they are small and read at start-up); writes go to a
+// temporary file in the same folder that is renamed over the old one, so an interrupted write
+// never leaves a half-written file, and a section written at once is all old or all new.
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -10,6 +11,7 @@
 
 #include <cctype>
 #include <cerrno>
+#include <cstring>
 #include <ctime>
 #include <mutex>
 #include <string>
@@ -219,18 +221,12 @@ UINT GetPrivateProfileIntA(LPCSTR section, LPCSTR key, INT defaultValue, LPCSTR 
   return ParseProfileInt(text);
 }
 
-BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName) {
-  if (!section) {
-    // (NULL, NULL, NULL) only flushes a cache, which this implementation does not keep.
-    if (!key && !value) return TRUE;
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
-  if (!fileName || HasLineBreak(section) || HasLineBreak(key) || HasLineBreak(value) ||
-      std::strchr(section, ']') || (key && std::strchr(key, '='))) {
-    SetLastError(ERROR_INVALID_PARAMETER);
-    return FALSE;
-  }
+namespace {
+
+// Reads the file (a missing one is empty), lets edit change the document and writes it back
+// atomically when it changed.
+template <typename Edit>
+BOOL EditProfileFile(LPCSTR fileName, Edit edit) {
   std::lock_guard<std::mutex> guard(profileLock);
   platform::ProfileDocument document;
   std::string path = platform::ResolvePath(fileName);
@@ -240,16 +236,60 @@ BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR
     platform::SetLastErrorFromErrno(errno ? errno : EIO);
     return FALSE;
   }
-  bool changed;
-  if (!key) changed = document.RemoveSection(section);
-  else if (!value) changed = document.RemoveKey(section, key);
-  else {
+  if (!edit(document)) return TRUE;
+  return ReplaceFileAtomically(path, document.Serialize()) ? TRUE : FALSE;
+}
+
+bool ValidSectionName(LPCSTR section) { return !HasLineBreak(section) && !std::strchr(section, ']'); }
+
+}  // namespace
+
+BOOL WritePrivateProfileStringA(LPCSTR section, LPCSTR key, LPCSTR value, LPCSTR fileName) {
+  if (!section) {
+    // (NULL, NULL, NULL) only flushes a cache, which this implementation does not keep.
+    if (!key && !value) return TRUE;
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  if (!fileName || !ValidSectionName(section) || HasLineBreak(key) || HasLineBreak(value) ||
+      (key && std::strchr(key, '='))) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
+  }
+  return EditProfileFile(fileName, [&](platform::ProfileDocument& document) {
+    if (!key) return document.RemoveSection(section);
+    if (!value) return document.RemoveKey(section, key);
     const char* start = value;
     while (std::isspace(static_cast<unsigned char>(*start))) ++start;
-    changed = document.SetValue(section, key, start);
+    return document.SetValue(section, key, start);
+  });
+}
+
+DWORD GetPrivateProfileSectionA(LPCSTR section, LPSTR returned, DWORD size, LPCSTR fileName) {
+  if (!returned || size == 0) return 0;
+  std::lock_guard<std::mutex> guard(profileLock);
+  platform::ProfileDocument document;
+  if (!section || !LoadDocument(fileName, document)) return CopyNameList({}, returned, size);
+  return CopyNameList(document.KeyLines(section), returned, size);
+}
+
+BOOL WritePrivateProfileSectionA(LPCSTR section, LPCSTR keysAndValues, LPCSTR fileName) {
+  if (!section || !fileName || !ValidSectionName(section)) {
+    SetLastError(ERROR_INVALID_PARAMETER);
+    return FALSE;
   }
-  if (!changed) return TRUE;
-  return ReplaceFileAtomically(path, document.Serialize()) ? TRUE : FALSE;
+  // "key=value\0key=value\0\0"; a null list removes the section.
+  std::vector<std::string> keyLines;
+  for (const char* entry = keysAndValues; entry && *entry; entry += std::strlen(entry) + 1) {
+    if (HasLineBreak(entry)) {
+      SetLastError(ERROR_INVALID_PARAMETER);
+      return FALSE;
+    }
+    keyLines.emplace_back(entry);
+  }
+  return EditProfileFile(fileName, [&](platform::ProfileDocument& document) {
+    return keysAndValues ? document.ReplaceSection(section, keyLines) : document.RemoveSection(section);
+  });
 }
 
 namespace platform {

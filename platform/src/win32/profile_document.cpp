@@ -124,13 +124,46 @@ std::vector<std::string> ProfileDocument::KeyNames(const std::string& section) c
   return names;
 }
 
+std::vector<std::string> ProfileDocument::KeyLines(const std::string& section) const {
+  std::vector<std::string> keyLines;
+  int header = FindSection(section);
+  if (header < 0) return keyLines;
+  for (size_t i = size_t(header) + 1, end = SectionEnd(header); i < end; ++i) {
+    if (lines_[i].kind != Line::kKey) continue;
+    // A NUL cannot stand inside a NUL-separated list: the line ends there.
+    std::string text = Trim(lines_[i].text.c_str());
+    if (!text.empty()) keyLines.push_back(std::move(text));
+  }
+  return keyLines;
+}
+
+size_t ProfileDocument::AppendSection(const std::string& section) {
+  // A new section goes at the end, separated from what precedes it by a blank line.
+  if (!lines_.empty() && !Trim(lines_.back().text).empty()) lines_.push_back(Classify(""));
+  lines_.push_back(Classify("[" + section + "]"));
+  return lines_.size();
+}
+
+bool ProfileDocument::ReplaceSection(const std::string& section, const std::vector<std::string>& keyLines) {
+  int header = FindSection(section);
+  size_t begin = header < 0 ? AppendSection(section) : size_t(header) + 1;
+  size_t end = header < 0 ? begin : SectionEnd(header);
+  while (end > begin && lines_[end - 1].kind == Line::kOther) --end;  // blank and comment lines
+  std::vector<Line> replacement;
+  for (const std::string& text : keyLines) replacement.push_back(Classify(text));
+  bool same = end - begin == replacement.size();
+  for (size_t i = 0; same && i < replacement.size(); ++i) same = lines_[begin + i].text == replacement[i].text;
+  if (same) return header < 0;
+  lines_.erase(lines_.begin() + long(begin), lines_.begin() + long(end));
+  lines_.insert(lines_.begin() + long(begin), replacement.begin(), replacement.end());
+  return true;
+}
+
 bool ProfileDocument::SetValue(const std::string& section, const std::string& key,
                                const std::string& value) {
   int header = FindSection(section);
   if (header < 0) {
-    // A new section goes at the end, separated from what precedes it by a blank line.
-    if (!lines_.empty() && !Trim(lines_.back().text).empty()) lines_.push_back(Classify(""));
-    lines_.push_back(Classify("[" + section + "]"));
+    AppendSection(section);
     lines_.push_back(Classify(key + "=" + value));
     return true;
   }

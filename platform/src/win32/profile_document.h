@@ -20,11 +20,17 @@ class ProfileDocument {
   std::optional<std::string> Value(const std::string& section, const std::string& key) const;
   std::vector<std::string> SectionNames() const;
   std::vector<std::string> KeyNames(const std::string& section) const;
+  // The section's key lines as written, trimmed ("key=value") and cut at any NUL byte; empty
+  // when the section is missing.
+  std::vector<std::string> KeyLines(const std::string& section) const;
 
   // Edits; each returns true when the document changed.
   bool SetValue(const std::string& section, const std::string& key, const std::string& value);
   bool RemoveKey(const std::string& section, const std::string& key);
   bool RemoveSection(const std::string& section);
+  // Replaces the section's lines with the given ones, keeping the blank and comment lines at its
+  // end (they lead to the next section); a missing section is added at the end.
+  bool ReplaceSection(const std::string& section, const std::vector<std::string>& keyLines);
 
  private:
   struct Line {
@@ -40,6 +46,8 @@ class ProfileDocument {
   // One past the last line belonging to the section that starts at header.
   size_t SectionEnd(int header) const;
   int FindKey(int header, const std::string& key) const;
+  // Adds "[section]" at the end; returns the index after its header.
+  size_t AppendSection(const std::string& section);
 
   std::vector<Line> lines_;
   bool crlf_ = false;
