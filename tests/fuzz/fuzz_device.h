@@ -8,6 +8,8 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "support/windowed_present.h"
+
 namespace fuzz_support {
 
 inline IDirect3DDevice9* NullDevice() {
@@ -15,16 +17,7 @@ inline IDirect3DDevice9* NullDevice() {
     setenv("ARU_VIDEO", "null", 1);
     IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
     HWND window = reinterpret_cast<HWND>(static_cast<uintptr_t>(0x10));
-    D3DPRESENT_PARAMETERS parameters{};
-    parameters.BackBufferWidth = 640;
-    parameters.BackBufferHeight = 480;
-    parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
-    parameters.BackBufferCount = 1;
-    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    parameters.hDeviceWindow = window;
-    parameters.Windowed = TRUE;
-    parameters.EnableAutoDepthStencil = TRUE;
-    parameters.AutoDepthStencilFormat = D3DFMT_D16;
+    D3DPRESENT_PARAMETERS parameters = WindowedPresentParameters(640, 480, window);
     IDirect3DDevice9* created = nullptr;
     if (d3d == nullptr || d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
                                             D3DCREATE_HARDWARE_VERTEXPROCESSING, &parameters, &created) != D3D_OK) {

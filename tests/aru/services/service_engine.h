@@ -11,6 +11,7 @@
 #include <cstdint>
 
 #include "core/aru.h"
+#include "support/windowed_present.h"
 
 namespace testing_support {
 
@@ -20,15 +21,7 @@ class ServiceEngine : public ARU {
     window = CreateTestWindow();
     direct3D = Direct3DCreate9(D3D_SDK_VERSION);
     if (window == nullptr || direct3D == nullptr) return;
-    D3DPRESENT_PARAMETERS parameters{};
-    parameters.BackBufferWidth = width;
-    parameters.BackBufferHeight = height;
-    parameters.BackBufferFormat = D3DFMT_X8R8G8B8;
-    parameters.BackBufferCount = 1;
-    parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    parameters.Windowed = TRUE;
-    parameters.EnableAutoDepthStencil = TRUE;
-    parameters.AutoDepthStencilFormat = D3DFMT_D16;
+    D3DPRESENT_PARAMETERS parameters = WindowedPresentParameters(width, height, window);
     if (FAILED(direct3D->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
                                       &parameters, &device))) {
       device = nullptr;

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "d3d9.h"
+#include "support/windowed_present.h"
 #include "windows.h"
 
 namespace {
@@ -72,17 +73,8 @@ int main(int argc, char** argv) {
                               nullptr, nullptr);
   ShowWindow(window, SW_SHOW);
   IDirect3D9* d3d = Direct3DCreate9(D3D_SDK_VERSION);
-  D3DPRESENT_PARAMETERS params{};
-  params.BackBufferWidth = static_cast<UINT>(width);
-  params.BackBufferHeight = static_cast<UINT>(height);
-  params.BackBufferFormat = D3DFMT_X8R8G8B8;
-  params.BackBufferCount = 1;
-  params.SwapEffect = D3DSWAPEFFECT_DISCARD;
-  params.hDeviceWindow = window;
-  params.Windowed = TRUE;
-  params.EnableAutoDepthStencil = TRUE;
-  params.AutoDepthStencilFormat = D3DFMT_D16;
-  params.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+  D3DPRESENT_PARAMETERS params = WindowedPresentParameters(static_cast<UINT>(width), static_cast<UINT>(height),
+                                                           window, D3DPRESENT_INTERVAL_IMMEDIATE);
   IDirect3DDevice9* device = nullptr;
   if (!window || !d3d ||
       FAILED(d3d->CreateDevice(0, D3DDEVTYPE_HAL, window, D3DCREATE_HARDWARE_VERTEXPROCESSING, &params, &device))) {

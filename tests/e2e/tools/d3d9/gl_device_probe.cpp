@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "d3d9.h"
+#include "support/windowed_present.h"
 #include "windows.h"
 
 namespace {
@@ -91,17 +92,7 @@ class Probe {
     D3DADAPTER_IDENTIFIER9 id{};
     d3d_->GetAdapterIdentifier(0, 0, &id);
     std::printf("adapter: %s (%s)\n", id.Description, id.Driver);
-    params_ = D3DPRESENT_PARAMETERS{};
-    params_.BackBufferWidth = 640;
-    params_.BackBufferHeight = 480;
-    params_.BackBufferFormat = D3DFMT_X8R8G8B8;
-    params_.BackBufferCount = 1;
-    params_.SwapEffect = D3DSWAPEFFECT_DISCARD;
-    params_.hDeviceWindow = window_;
-    params_.Windowed = TRUE;
-    params_.EnableAutoDepthStencil = TRUE;
-    params_.AutoDepthStencilFormat = D3DFMT_D16;
-    params_.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
+    params_ = WindowedPresentParameters(640, 480, window_, D3DPRESENT_INTERVAL_IMMEDIATE);
     HRESULT result = d3d_->CreateDevice(0, D3DDEVTYPE_HAL, window_, D3DCREATE_HARDWARE_VERTEXPROCESSING, &params_,
                                         &device_);
     if (result == D3DERR_NOTAVAILABLE) return std::puts("SKIP: no OpenGL device"), 77;
