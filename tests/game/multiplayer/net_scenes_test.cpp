@@ -100,6 +100,19 @@ TEST_F(NetScenes, JoinGameChecksPortAndHostAndKeepsThem) {
   EXPECT_TRUE(game->IsSceneChangePending());
 }
 
+// A second press of Connect before the scene changed replaces the first join scene (dropped
+// uninitialised, which the leak checker watches) with the latest boxes' target.
+TEST_F(NetScenes, ConnectPressedTwiceLeavesOneJoinWithTheLatestTarget) {
+  JoinBoxes("127.0.0.1", "4000");
+  netsetup::JoinGame(*game, *game->GetGUI());
+  game->GetGUI()->GetTextBox(0)->SetText("localhost");
+  game->GetGUI()->GetTextBox(1)->SetText("4001");
+  netsetup::JoinGame(*game, *game->GetGUI());
+  EXPECT_TRUE(game->IsSceneChangePending());
+  EXPECT_STREQ(game->serverHost, "localhost");
+  EXPECT_EQ(game->port, 4001);
+}
+
 TEST_F(NetScenes, ConnectCommandUsageAndTargets) {
   // The console runs a text command only with an argument; the usage line is the command's own.
   netsetup::ConnectCommand(*game, "");
